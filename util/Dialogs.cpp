@@ -1,0 +1,59 @@
+#include "util/Dialogs.h"
+
+#include "util/Win1252.h"
+#include "util/uFuncoes.h"
+
+#include <QApplication>
+#include <QDialog>
+
+namespace torvel {
+namespace {
+
+bool recording = false;
+std::function<void(QDialog&)> modalHook;
+
+std::vector<RecordedBox>& recorded() {
+    static std::vector<RecordedBox> boxes;
+    return boxes;
+}
+
+void showBox(const QString& title, const QString& text, QMessageBox::Icon icon) {
+    if (recording) {
+        recorded().push_back({title, text, icon});
+        return;
+    }
+    QMessageBox box(icon, title, text, QMessageBox::Ok, QApplication::activeWindow());
+    box.exec();
+}
+
+} // namespace
+
+void ShowError(const QString& message) {
+    showBox(kAppTitle, ToQString(ErrorBoxText(FromQString(message))), QMessageBox::Critical);
+}
+
+void ShowMessage(const QString& text) { showBox(kAppTitle, text, QMessageBox::NoIcon); }
+
+void WarningBox(const QString& text, const QString& caption) {
+    showBox(caption, text, QMessageBox::Warning);
+}
+
+int ExecModal(QDialog& dialog) {
+    if (modalHook) {
+        dialog.show();
+        modalHook(dialog);
+        return dialog.result();
+    }
+    return dialog.exec();
+}
+
+namespace testing {
+void RecordBoxes(bool on) {
+    recording = on;
+    recorded().clear();
+}
+std::vector<RecordedBox>& Boxes() { return recorded(); }
+void SetModalHook(std::function<void(QDialog&)> hook) { modalHook = std::move(hook); }
+} // namespace testing
+
+} // namespace torvel
