@@ -32,7 +32,9 @@ void ShowError(const QString& message) {
     showBox(kAppTitle, ToQString(ErrorBoxText(FromQString(message))), QMessageBox::Critical);
 }
 
-void ShowMessage(const QString& text) { showBox(kAppTitle, text, QMessageBox::NoIcon); }
+void ShowMessage(const QString& text) {
+    showBox(kAppTitle, text, QMessageBox::NoIcon);
+}
 
 void WarningBox(const QString& text, const QString& caption) {
     showBox(caption, text, QMessageBox::Warning);
@@ -52,8 +54,12 @@ void RecordBoxes(bool on) {
     recording = on;
     recorded().clear();
 }
-std::vector<RecordedBox>& Boxes() { return recorded(); }
-void SetModalHook(std::function<void(QDialog&)> hook) { modalHook = std::move(hook); }
+std::vector<RecordedBox>& Boxes() {
+    return recorded();
+}
+void SetModalHook(std::function<void(QDialog&)> hook) {
+    modalHook = std::move(hook);
+}
 } // namespace testing
 
 } // namespace torvel

@@ -1,0 +1,75 @@
+#include "util/SafeFile.h"
+#include "support/TempDir.h"
+#include "util/Errors.h"
+
+#include <csignal>
+#include <filesystem>
+#include <sys/resource.h>
+
+using namespace torvel;
+namespace fs = std::filesystem;
+
+class SafeFileTest : public test::TempDirTest {};
+
+static int countEntries(const fs::path& dir) {
+    int n = 0;
+    for ([[maybe_unused]] auto& e : fs::directory_iterator(dir))
+        ++n;
+    return n;
+}
+
+TEST_F(SafeFileTest, ReplacesAndReadsBackByteForByte) {
+    std::string bytes("a\r\n\0\xFF"
+                      "b",
+                      6);
+    ReplaceFileSafely("f.txt", bytes);
+    EXPECT_EQ(ReadWholeFile("f.txt"), bytes);
+    ReplaceFileSafely("f.txt", "");
+    EXPECT_EQ(ReadWholeFile("f.txt"), "");
+    EXPECT_EQ(countEntries("."), 1);
+    EXPECT_TRUE(FileExists("f.txt"));
+    EXPECT_FALSE(FileExists("g.txt"));
+}
+
+TEST_F(SafeFileTest, FailuresKeepTheFormerFileAndLeaveNoTemporary) {
+    ReplaceFileSafely("keep.txt", "old contents");
+    fs::create_directory("dir.txt");
+    // A directory in the file's place.
+    EXPECT_THROW(ReplaceFileSafely("dir.txt", "x"), FileError);
+    EXPECT_TRUE(fs::is_directory("dir.txt"));
+    // A full disk: the file-size limit makes the write fail half-way.
+    struct rlimit old {};
+    getrlimit(RLIMIT_FSIZE, &old);
+    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = old;
+    small.rlim_cur = 4;
+    setrlimit(RLIMIT_FSIZE, &small);
+    EXPECT_THROW(ReplaceFileSafely("keep.txt", "much longer new contents"), FileError);
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_EQ(ReadWholeFile("keep.txt"), "old contents");
+    EXPECT_EQ(countEntries("."), 2);
+    if (geteuid() != 0) { // root writes anywhere
+        fs::permissions(".", fs::perms::owner_read | fs::perms::owner_exec);
+        EXPECT_THROW(ReplaceFileSafely("keep.txt", "new"), FileError);
+        fs::permissions(".", fs::perms::owner_all);
+        EXPECT_EQ(ReadWholeFile("keep.txt"), "old contents");
+    }
+}
+
+TEST_F(SafeFileTest, MissingFileTextNamesTheFileAndTheReason) {
+    try {
+        ReadWholeFile("Itens.Txt");
+        FAIL();
+    } catch (const FileError& e) {
+        EXPECT_EQ(std::string(e.what()),
+                  "Cannot open file \"Itens.Txt\". No such file or directory");
+    }
+    try {
+        ReplaceFileSafely("no/such/dir/x.txt", "x");
+        FAIL();
+    } catch (const FileError& e) {
+        EXPECT_EQ(std::string(e.what()),
+                  "Cannot create file \"no/such/dir/x.txt\". No such file or directory");
+    }
+}
