@@ -1,0 +1,251 @@
+#include "catalogue/CatalogueFile.h"
+
+#include "util/Errors.h"
+#include "util/SafeFile.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace torvel {
+namespace {
+
+std::string_view UntilNul(std::string_view text) {
+    if (const void* nul = std::memchr(text.data(), 0, text.size()))
+        text = text.substr(0, size_t(static_cast<const char*>(nul) - text.data()));
+    return text;
+}
+
+// Set bits of a 16-bit mask, without relying on a population-count instruction.
+unsigned CountBits16(unsigned x) {
+    x = x - ((x >> 1) & 0x5555u);
+    x = (x & 0x3333u) + ((x >> 2) & 0x3333u);
+    x = (x + (x >> 4)) & 0x0F0Fu;
+    return (x + (x >> 8)) & 0x1Fu;
+}
+
+bool IsSpecial(char c) {
+    return c == '|' || c == '\r' || c == '\n' || c == '\0';
+}
+
+} // namespace
+
+// Finds the "|", CR, LF and NUL bytes sixteen at a time; a catalogue line has about ten of them
+// in a hundred bytes, so most bytes are never looked at one by one.
+bool CatalogueLineReader::Next(std::vector<std::string_view>& fields) {
+    fields.clear();
+    if (p_ >= end_)
+        return false;
+    const char* const lineStart = p_;
+    const char* fieldStart = p_;
+    const char* scan = p_;
+    bool noLine = false;
+    // Handles the special byte at q; true when it ended the line.
+    auto special = [&](const char* q) {
+        if (*q == '|') {
+            fields.emplace_back(fieldStart, size_t(q - fieldStart));
+            fieldStart = q + 1;
+            return false;
+        }
+        // An empty last piece is no field: this drops it after a trailing "|" and makes the
+        // empty line a record without fields.
+        if (q > fieldStart)
+            fields.emplace_back(fieldStart, size_t(q - fieldStart));
+        if (*q == '\0') { // the text ends here, and with it a line that has not begun
+            end_ = q;
+            p_ = q;
+            noLine = q == lineStart;
+            return true;
+        }
+        p_ = (*q == '\r' && q + 1 < end_ && q[1] == '\n') ? q + 2 : q + 1;
+        return true;
+    };
+#if defined(__SSE2__)
+    const __m128i pipe = _mm_set1_epi8('|');
+    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i lf = _mm_set1_epi8('\n');
+    const __m128i nul = _mm_setzero_si128();
+    while (end_ - scan >= 16) {
+        __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(scan));
+        __m128i hits =
+            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(block, pipe), _mm_cmpeq_epi8(block, nul)),
+                         _mm_or_si128(_mm_cmpeq_epi8(block, cr), _mm_cmpeq_epi8(block, lf)));
+        unsigned mask = unsigned(_mm_movemask_epi8(hits));
+        while (mask) {
+            if (special(scan + __builtin_ctz(mask)))
+                return !noLine;
+            mask &= mask - 1;
+        }
+        scan += 16;
+    }
+#endif
+    for (; scan < end_; ++scan)
+        if (IsSpecial(*scan) && special(scan))
+            return !noLine;
+    // The last line, with no break after it.
+    if (end_ > fieldStart)
+        fields.emplace_back(fieldStart, size_t(end_ - fieldStart));
+    p_ = end_;
+    return true;
+}
+
+// Only counts the "|" bytes on the way to the end of the line, sixteen at a time.
+bool CatalogueLineReader::NextLine(std::string_view& line, size_t& fieldCount) {
+    if (p_ >= end_)
+        return false;
+    const char* const start = p_;
+    const char* scan = p_;
+    size_t bars = 0;
+    const char* stop = nullptr;
+#if defined(__SSE2__)
+    const __m128i pipe = _mm_set1_epi8('|');
+    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i lf = _mm_set1_epi8('\n');
+    const __m128i nul = _mm_setzero_si128();
+    while (end_ - scan >= 16) {
+        __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(scan));
+        unsigned barMask = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(block, pipe)));
+        unsigned endMask = unsigned(_mm_movemask_epi8(
+            _mm_or_si128(_mm_cmpeq_epi8(block, nul),
+                         _mm_or_si128(_mm_cmpeq_epi8(block, cr), _mm_cmpeq_epi8(block, lf)))));
+        if (endMask) {
+            unsigned at = unsigned(__builtin_ctz(endMask));
+            bars += CountBits16(barMask & ((1u << at) - 1));
+            stop = scan + at;
+            break;
+        }
+        bars += CountBits16(barMask);
+        scan += 16;
+    }
+#endif
+    if (!stop) {
+        for (; scan < end_; ++scan) {
+            char c = *scan;
+            if (c == '\r' || c == '\n' || c == '\0')
+                break;
+            bars += c == '|';
+        }
+        stop = scan;
+    }
+    if (stop < end_ && *stop == '\0') {
+        end_ = stop; // the text ends here, and with it a line that has not begun
+        p_ = stop;
+        if (stop == start)
+            return false;
+    } else if (stop < end_) {
+        p_ = (*stop == '\r' && stop + 1 < end_ && stop[1] == '\n') ? stop + 2 : stop + 1;
+    } else {
+        p_ = end_;
+    }
+    line = std::string_view(start, size_t(stop - start));
+    // Each "|" starts a field after it, but an empty last piece is no field.
+    fieldCount = line.empty() ? 0 : bars + (line.back() == '|' ? 0 : 1);
+    return true;
+}
+
+std::string_view CatalogueRecord::operator[](size_t index) const {
+    const char* p = line_.data();
+    const char* end = p + line_.size();
+    for (size_t k = 0; k < index; ++k)
+        p = static_cast<const char*>(std::memchr(p, '|', size_t(end - p))) + 1;
+    const void* bar = std::memchr(p, '|', size_t(end - p));
+    const char* fieldEnd = bar ? static_cast<const char*>(bar) : end;
+    return std::string_view(p, size_t(fieldEnd - p));
+}
+
+std::string_view CatalogueRecord::At(size_t index) const {
+    if (index >= count_)
+        throw ListIndexError(int(std::min<size_t>(index, std::numeric_limits<int>::max())));
+    return (*this)[index];
+}
+
+std::vector<std::string> CatalogueRecord::Fields() const {
+    std::vector<std::string> out;
+    out.reserve(count_);
+    const char* p = line_.data();
+    const char* end = p + line_.size();
+    for (size_t i = 0; i < count_; ++i) {
+        const void* bar = std::memchr(p, '|', size_t(end - p));
+        const char* fieldEnd = bar ? static_cast<const char*>(bar) : end;
+        out.emplace_back(p, size_t(fieldEnd - p));
+        p = fieldEnd + 1;
+    }
+    return out;
+}
+
+CatalogueRecords::CatalogueRecords(std::string text) : text_(std::move(text)) {
+    // Offsets are 32-bit to keep the line table small; a larger text could not be a catalogue
+    // this program handles in memory anyway.
+    if (text_.size() > std::numeric_limits<uint32_t>::max())
+        throw FileError(std::string("Cannot read file \"") + kCatalogueFileName +
+                        "\". File too large");
+    lines_.reserve(text_.size() / 64 + 1); // a usual catalogue line is longer
+    const char* base = text_.data();
+    CatalogueLineReader reader(text_);
+    std::string_view line;
+    size_t count = 0;
+    while (reader.NextLine(line, count)) {
+        size_t length = line.size() - (!line.empty() && line.back() == '|' ? 1 : 0);
+        lines_.push_back(Line{uint32_t(line.data() - base), uint32_t(length), uint32_t(count)});
+    }
+}
+
+CatalogueRecords CatalogueLoad() {
+    return CatalogueRecords(ReadWholeFile(kCatalogueFileName));
+}
+
+std::string CatalogueFileText(std::string_view body) {
+    std::string text(UntilNul(body));
+    std::replace(text.begin(), text.end(), ';', '\r');
+    std::string out;
+    out.reserve(text.size() + text.size() / 32 + 2);
+    // Lines are whole records here: only CR and LF cut, and "|" stays inside the line.
+    size_t start = 0;
+    const size_t n = text.size();
+    size_t i = 0;
+    while (i < n) {
+        char c = text[i];
+        if (c != '\r' && c != '\n') {
+            ++i;
+            continue;
+        }
+        out.append(text, start, i - start).append("\r\n");
+        i += (c == '\r' && i + 1 < n && text[i + 1] == '\n') ? 2 : 1;
+        start = i;
+    }
+    if (start < n)
+        out.append(text, start, n - start).append("\r\n");
+    return out;
+}
+
+void WriteCatalogue(std::string_view body) {
+    ReplaceFileSafely(kCatalogueFileName, CatalogueFileText(body));
+}
+
+ProductMatch FindLastProduct(const CatalogueRecords& records, std::string_view store,
+                             std::string_view code) {
+    ProductMatch result;
+    for (size_t i = 0; i < records.size(); ++i) {
+        CatalogueRecord record = records[i];
+        if (record.size() < 2) {
+            result.missingField = 1;
+            return result;
+        }
+        if (record[1] != code || record[0] != store)
+            continue;
+        for (int needed : {3, 5, 6}) {
+            if (record.size() <= size_t(needed)) {
+                result.missingField = needed;
+                return result;
+            }
+        }
+        result.record = std::ptrdiff_t(i);
+    }
+    return result;
+}
+
+} // namespace torvel

@@ -1,0 +1,81 @@
+// The product table of the search window: the catalogue's products with their fields cut to
+// fixed lengths, in linguistic order of their names, ready to be filtered many times.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace torvel {
+
+class ProductFilter;
+
+// The fields of a product, in the order of the catalogue file (brand before name).
+enum class ProductField : uint8_t { Ctro, Id, Marca, Nome, Referencia, Und, Preco, VSugerido };
+inline constexpr size_t kProductFieldCount = 8;
+
+// The longest value each field keeps; a longer one is cut when it is stored.
+inline constexpr std::array<size_t, kProductFieldCount> kProductFieldMaxLength = {20, 50, 20, 60,
+                                                                                  20, 10, 10, 10};
+
+class ProductTable {
+public:
+    // Called now and then during a load (at most once every kProgressIntervalMs), so that the
+    // caller can handle pending window events. It must not touch the table being loaded.
+    using Progress = std::function<void()>;
+    static constexpr int kProgressIntervalMs = 30;
+
+    // Loads the catalogue file of the current directory, replacing what the table held.
+    // A file that cannot be opened throws FileError and leaves the table empty. A line with
+    // fewer than eight fields ends the loading: the products of the lines before it stay (in
+    // order), that line adds no product, and ListIndexError with its field count is thrown.
+    void Load(const Progress& progress = {});
+    // The same from the text of a catalogue file.
+    void LoadText(std::string_view text, const Progress& progress = {});
+    void Clear();
+
+    size_t size() const { return rows_.size(); }
+    bool empty() const { return rows_.empty(); }
+
+    // A field of a product as stored (cut). Rows are numbered in ascending linguistic order of
+    // the names, products with equal names in file order.
+    std::string_view Field(size_t row, ProductField field) const {
+        const Row& r = rows_[row];
+        size_t offset = r.offset;
+        for (size_t k = 0; k < size_t(field); ++k)
+            offset += r.length[k];
+        return std::string_view(fields_.data() + offset, r.length[size_t(field)]);
+    }
+    // The field in capitals by the locale's rules. Names and brands are upper-cased once at load
+    // time; other fields are upper-cased into `scratch`.
+    std::string_view UpperField(size_t row, ProductField field, std::string& scratch) const;
+
+    // The rows that pass the filter, in name order.
+    std::vector<uint32_t> Select(const ProductFilter& filter) const;
+
+    // Bytes held by the table, for measurements.
+    size_t MemoryBytes() const;
+
+private:
+    struct Row {
+        uint32_t offset;      // first field in fields_; the others follow in field order
+        uint32_t upperOffset; // capitals of brand then name in upper_, for those that differ
+        uint8_t length[kProductFieldCount];
+        uint8_t upperLength[2]; // brand, name
+        uint8_t upperOwn;       // bit 0: brand, bit 1: name has its own capitals in upper_
+    };
+
+    std::string fields_;
+    std::string upper_;
+    std::vector<Row> rows_;
+};
+
+// Capitals of Windows-1252 text by the locale's rules: the same result as UpperCase, through a
+// byte table where UpperCase maps byte to byte.
+void AppendUpperCase(std::string_view text, std::string& out);
+
+} // namespace torvel

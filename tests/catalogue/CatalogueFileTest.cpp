@@ -1,0 +1,205 @@
+#include "catalogue/CatalogueFile.h"
+#include "support/TempDir.h"
+#include "util/Errors.h"
+#include "util/SafeFile.h"
+#include "util/uFuncoes.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstring>
+#include <filesystem>
+#include <random>
+#include <sys/resource.h>
+
+namespace torvel {
+namespace {
+
+using Records = std::vector<std::vector<std::string>>;
+
+Records ToVectors(const CatalogueRecords& records) {
+    Records out;
+    for (CatalogueRecord r : records)
+        out.push_back(r.Fields());
+    return out;
+}
+
+// The reading rule spelled out with the shared splitter: lines first, then "|" inside each.
+Records Reference(std::string_view text) {
+    Records out;
+    for (const std::string& line : SplitAt(text, '\n'))
+        out.push_back(SplitAt(line, '|'));
+    return out;
+}
+
+TEST(CatalogueFileText, WritesEveryRecordFollowedByCrLf) {
+    struct Case {
+        std::string body;
+        std::string file;
+    } cases[] = {
+        {"1|10|M|N|R|UN|1.50|2.00;1|11|M|P|S|CX|3.00|4.00",
+         "1|10|M|N|R|UN|1.50|2.00\r\n1|11|M|P|S|CX|3.00|4.00\r\n"},
+        {"a;b;", "a\r\nb\r\n"},                    // a trailing ";" adds no empty line
+        {"a;;b", "a\r\n\r\nb\r\n"},                // ";;" gives an empty line there
+        {"a\r\nb\r\n", "a\r\nb\r\n"},              // records already in lines
+        {"a\nb\rc", "a\r\nb\r\nc\r\n"},            // any break style
+        {"a;\nb", "a\r\nb\r\n"},                   // ";" becomes CR, which pairs with the LF
+        {"a\n;b", "a\r\n\r\nb\r\n"},               // but an LF before it does not pair
+        {"", ""},                                  // an empty body empties the file
+        {";", "\r\n"},                             // one empty record
+        {std::string("a;b\0;c", 6), "a\r\nb\r\n"}, // NUL ends the body
+        {"x|y|", "x|y|\r\n"},                      // records are written as sent
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(CatalogueFileText(c.body), c.file) << c.body;
+}
+
+TEST(CatalogueRecords, FollowTheTextListRule) {
+    struct Case {
+        std::string text;
+        Records records;
+    } cases[] = {
+        {"1|10||N\r\n", {{"1", "10", "", "N"}}},
+        {"1|10|A|B|C|UN|1.50|\r\n", {{"1", "10", "A", "B", "C", "UN", "1.50"}}},
+        {"||\r\n", {{"", ""}}},
+        {"|\r\n", {{""}}},
+        {"\r\n", {{}}},
+        {"a\r\rb", {{"a"}, {}, {"b"}}},
+        {"a\n\rb", {{"a"}, {}, {"b"}}},
+        {"a|b", {{"a", "b"}}},
+        {"a|b\r\n\r\n", {{"a", "b"}, {}}},
+        {std::string("a|b\0c|d\r\ne|f\r\n", 14), {{"a", "b"}}},
+        {std::string("\0a", 2), {}},
+        {"", {}},
+        {"0123456789abcdef|0123456789abcdef|x\r\n|y",
+         {{"0123456789abcdef", "0123456789abcdef", "x"}, {"", "y"}}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ToVectors(CatalogueRecords(c.text)), c.records) << c.text;
+}
+
+TEST(CatalogueRecords, AgreeWithTheSharedSplitterOnRandomTexts) {
+    std::mt19937 rng(7);
+    const char alphabet[] = {'a', 'b', '|', '|', '\r', '\n', '\0', 'x', ';', ' '};
+    for (int round = 0; round < 3000; ++round) {
+        std::string text;
+        size_t length = rng() % 90;
+        for (size_t i = 0; i < length; ++i) {
+            text += alphabet[rng() % sizeof alphabet];
+            if (rng() % 16 == 0)
+                text += "long run of plain text"; // lines that span several 16-byte blocks
+        }
+        // Rarely a NUL, so that most texts are read to their end.
+        if (rng() % 4 != 0)
+            std::replace(text.begin(), text.end(), '\0', 'z');
+        const Records expected = Reference(text);
+        ASSERT_EQ(ToVectors(CatalogueRecords(text)), expected) << testing::PrintToString(text);
+        // The reader that hands out the fields themselves reads the same.
+        Records read;
+        CatalogueLineReader reader(text);
+        std::vector<std::string_view> fields;
+        while (reader.Next(fields))
+            read.emplace_back(fields.begin(), fields.end());
+        ASSERT_EQ(read, expected) << testing::PrintToString(text);
+    }
+}
+
+TEST(CatalogueRecord, AtReportsTheMissingIndex) {
+    CatalogueRecords records("a|b\r\n");
+    EXPECT_EQ(records[0].At(1), "b");
+    try {
+        records[0].At(3);
+        FAIL();
+    } catch (const ListIndexError& e) {
+        EXPECT_STREQ(e.what(), "List index out of bounds (3)");
+    }
+}
+
+class CatalogueFileTest : public test::TempDirTest {};
+
+TEST_F(CatalogueFileTest, MissingFileFailsWithTheFileLayerMessage) {
+    try {
+        CatalogueLoad();
+        FAIL();
+    } catch (const FileError& e) {
+        EXPECT_EQ(std::string(e.what()),
+                  std::string("Cannot open file \"Itens.Txt\". ") + std::strerror(ENOENT));
+    }
+}
+
+TEST_F(CatalogueFileTest, SavedBodyReadsBackAsItsRecords) {
+    WriteCatalogue("34|1|M|N|R|UN|1.50|2.00;34|2|M|P||CX|3.00|;\r\n;");
+    EXPECT_EQ(ReadWholeFile(kCatalogueFileName),
+              "34|1|M|N|R|UN|1.50|2.00\r\n34|2|M|P||CX|3.00|\r\n\r\n\r\n");
+    EXPECT_EQ(ToVectors(CatalogueLoad()), (Records{{"34", "1", "M", "N", "R", "UN", "1.50", "2.00"},
+                                                   {"34", "2", "M", "P", "", "CX", "3.00"},
+                                                   {},
+                                                   {}}));
+    WriteCatalogue("");
+    EXPECT_EQ(ReadWholeFile(kCatalogueFileName), "");
+    EXPECT_TRUE(CatalogueLoad().empty());
+}
+
+TEST_F(CatalogueFileTest, FailedWriteKeepsTheFormerFile) {
+    const std::string before = "34|1|M|N|R|UN|1.50|2.00\r\n";
+    WriteCatalogue("34|1|M|N|R|UN|1.50|2.00");
+    ASSERT_EQ(ReadWholeFile(kCatalogueFileName), before);
+
+    // A file size limit makes the write fail even for root.
+    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit old{};
+    getrlimit(RLIMIT_FSIZE, &old);
+    rlimit small = old;
+    small.rlim_cur = 64;
+    setrlimit(RLIMIT_FSIZE, &small);
+    bool threw = false;
+    try {
+        WriteCatalogue(std::string(4096, 'x'));
+    } catch (const FileError&) {
+        threw = true;
+    }
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+
+    EXPECT_TRUE(threw);
+    EXPECT_EQ(ReadWholeFile(kCatalogueFileName), before);
+    size_t files = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(Dir()))
+        ++files;
+    EXPECT_EQ(files, 1u) << "no temporary file is left behind";
+}
+
+TEST(FindLastProduct, ScansLikeTheCodeLookup) {
+    struct Case {
+        const char* name;
+        std::string text;
+        std::string store, code;
+        std::ptrdiff_t record;
+        int missing;
+    } cases[] = {
+        {"last match wins", "34|10|M|A|R|UN|1.00\r\n34|10|M|B|R|CX|2.00\r\n", "34", "10", 1, -1},
+        {"store compared exactly", "34 |10|M|A|R|UN|1.00\r\n", "34", "10", -1, -1},
+        {"code compared as text", "34|012|M|A|R|UN|1.00\r\n", "34", "12", -1, -1},
+        {"other store skipped", "35|10|M|A|R|UN|1.00\r\n34|10|M|B|R|UN|2.00\r\n", "34", "10", 1,
+         -1},
+        {"empty line stops with index 1", "\r\n34|10|M|A|R|UN|1.00\r\n", "34", "10", -1, 1},
+        {"one field stops with index 1", "34\r\n", "34", "10", -1, 1},
+        {"match kept before a bad line", "34|10|M|A|R|UN|1.00\r\n\r\n34|10|M|B|R|UN|2.00\r\n", "34",
+         "10", 0, 1},
+        {"short non-matching record is fine", "34|11\r\n34|10|M|A|R|UN|1.00\r\n", "34", "10", 1,
+         -1},
+        {"matching record without a name", "34|10|M\r\n", "34", "10", -1, 3},
+        {"matching record without a unit", "34|10|M|A|R\r\n", "34", "10", -1, 5},
+        {"matching record without a price", "34|10|M|A|R|UN\r\n", "34", "10", -1, 6},
+        {"trailing empty price is missing", "34|10|M|A|R|UN|\r\n", "34", "10", -1, 6},
+    };
+    for (const Case& c : cases) {
+        CatalogueRecords records(c.text);
+        ProductMatch m = FindLastProduct(records, c.store, c.code);
+        EXPECT_EQ(m.record, c.record) << c.name;
+        EXPECT_EQ(m.missingField, c.missing) << c.name;
+    }
+}
+
+} // namespace
+} // namespace torvel
