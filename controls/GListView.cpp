@@ -1,0 +1,477 @@
+#include "controls/GListView.h"
+
+#include "util/Dialogs.h"
+#include "util/Win1252.h"
+
+#include <QBrush>
+#include <QContextMenuEvent>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QScrollBar>
+
+#include <utility>
+
+namespace torvel {
+
+QColor ToQColor(int color) {
+    return QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF);
+}
+
+} // namespace torvel
+
+using namespace torvel;
+
+// ---- TGListModel ------------------------------------------------------------------------------
+
+TGListModel::TGListModel(QObject* parent) : QAbstractTableModel(parent) {
+    rows_.SetObserver(this);
+}
+
+TGListModel::~TGListModel() {
+    rows_.SetObserver(nullptr);
+}
+
+void TGListModel::AddColumn(const TListColumn& column) {
+    const int index = ColumnCount();
+    beginInsertColumns({}, index, index);
+    columns_.push_back(column);
+    endInsertColumns();
+}
+
+void TGListModel::ClearColumns() {
+    if (columns_.empty())
+        return;
+    beginRemoveColumns({}, 0, ColumnCount() - 1);
+    columns_.clear();
+    endRemoveColumns();
+}
+
+void TGListModel::SetColumnCaption(int index, const QString& caption) {
+    if (index < 0 || index >= ColumnCount())
+        return;
+    columns_[static_cast<size_t>(index)].caption = caption;
+    emit headerDataChanged(Qt::Horizontal, index, index);
+}
+
+void TGListModel::SetCheckboxes(bool on) {
+    if (checkboxes_ == on)
+        return;
+    checkboxes_ = on;
+    allRowsChanged();
+}
+
+void TGListModel::SetCorZebra(int color) {
+    corZebra_ = color;
+    allRowsChanged();
+}
+
+void TGListModel::SetCheckCor(int color) {
+    checkCor_ = color;
+    allRowsChanged();
+}
+
+void TGListModel::allRowsChanged() {
+    if (Updating() || rows_.RowCount() == 0 || columns_.empty())
+        return;
+    emit dataChanged(index(0, 0), index(rows_.RowCount() - 1, ColumnCount() - 1));
+}
+
+void TGListModel::BeginUpdate() {
+    if (updateDepth_++ == 0)
+        beginResetModel();
+}
+
+void TGListModel::EndUpdate() {
+    if (updateDepth_ == 0)
+        return;
+    if (--updateDepth_ == 0)
+        endResetModel();
+}
+
+int TGListModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : rows_.RowCount();
+}
+
+int TGListModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : ColumnCount();
+}
+
+QVariant TGListModel::background(int row) const {
+    if (corZebra_ == kColorNone)
+        return {};
+    int color = row % 2 == 1 ? corZebra_ : kColorWhite;
+    if (checkboxes_ && rows_.Rows()[static_cast<size_t>(row)].checked) {
+        // A checked row without a check colour keeps the list's own background.
+        if (checkCor_ == kColorNone)
+            return {};
+        color = checkCor_;
+    }
+    return QBrush(ToQColor(color));
+}
+
+QVariant TGListModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= rows_.RowCount() || index.column() >= ColumnCount())
+        return {};
+    const ListRow& row = rows_.Rows()[static_cast<size_t>(index.row())];
+    const int column = index.column();
+    switch (role) {
+    case Qt::DisplayRole:
+        if (column == 0)
+            return ToQString(row.caption);
+        if (static_cast<size_t>(column) <= row.cells.size())
+            return ToQString(row.cells[static_cast<size_t>(column - 1)]);
+        return QString();
+    case Qt::CheckStateRole:
+        if (column == 0 && checkboxes_)
+            return static_cast<int>(row.checked ? Qt::Checked : Qt::Unchecked);
+        return {};
+    case Qt::BackgroundRole:
+        return background(index.row());
+    case Qt::TextAlignmentRole:
+        return static_cast<int>(Column(column).alignment | Qt::AlignVCenter);
+    default:
+        return {};
+    }
+}
+
+bool TGListModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    if (role != Qt::CheckStateRole || !checkboxes_ || !index.isValid() || index.column() != 0 ||
+        index.row() >= rows_.RowCount())
+        return false;
+    rows_.SetChecked(index.row() + 1, value.toInt() == Qt::Checked);
+    return true;
+}
+
+QVariant TGListModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation == Qt::Vertical) {
+        if (role == Qt::DisplayRole && section >= 0 && section < rows_.RowCount())
+            return section + 1;
+        return {};
+    }
+    if (section < 0 || section >= ColumnCount())
+        return {};
+    if (role == Qt::DisplayRole)
+        return Column(section).caption;
+    if (role == Qt::TextAlignmentRole)
+        return static_cast<int>(Column(section).alignment | Qt::AlignVCenter);
+    return {};
+}
+
+Qt::ItemFlags TGListModel::flags(const QModelIndex& index) const {
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    // Never editable: captions are not edited in place.
+    Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+    if (index.column() == 0 && checkboxes_)
+        f |= Qt::ItemIsUserCheckable;
+    return f;
+}
+
+void TGListModel::RowsAboutToBeInserted(int first, int last) {
+    if (!Updating())
+        beginInsertRows({}, first, last);
+}
+
+void TGListModel::RowsInserted() {
+    if (!Updating())
+        endInsertRows();
+}
+
+void TGListModel::RowsAboutToBeRemoved(int first, int last) {
+    if (!Updating())
+        beginRemoveRows({}, first, last);
+}
+
+void TGListModel::RowsRemoved() {
+    if (!Updating())
+        endRemoveRows();
+}
+
+void TGListModel::RowsChanged(int first, int last) {
+    if (!Updating() && !columns_.empty())
+        emit dataChanged(index(first, 0), index(last, ColumnCount() - 1));
+}
+
+void TGListModel::AboutToReset() {
+    if (!Updating())
+        beginResetModel();
+}
+
+void TGListModel::ResetDone() {
+    if (!Updating())
+        endResetModel();
+}
+
+// ---- TGListView -------------------------------------------------------------------------------
+
+TGListView::TGListView(QWidget* parent) : QTableView(parent), model_(new TGListModel(this)) {
+    setModel(model_);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Every list of the program shows grid lines and selects whole rows; both can be switched off.
+    setShowGrid(true);
+    setWordWrap(false);
+    setSortingEnabled(false);
+    setCornerButtonEnabled(false);
+    // Tab leaves the list for the next control, as in every other field of the windows.
+    setTabKeyNavigation(false);
+    // One scroll step is one line.
+    setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    setContextMenuPolicy(Qt::DefaultContextMenu);
+
+    QHeaderView* rowsHeader = verticalHeader();
+    rowsHeader->hide();
+    rowsHeader->setMinimumSectionSize(1);
+    rowsHeader->setSectionResizeMode(QHeaderView::Fixed);
+
+    QHeaderView* header = horizontalHeader();
+    header->setSectionsClickable(false);
+    header->setSectionsMovable(false);
+    header->setHighlightSections(false);
+    header->setStretchLastSection(false);
+    header->setMinimumSectionSize(0); // the check-box column may be a few pixels wide
+    header->setSectionResizeMode(QHeaderView::Interactive);
+    header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+
+    headerFont_ = font();
+    fitRowHeight();
+}
+
+TGListView::~TGListView() = default;
+
+void TGListView::fitRowHeight() {
+    const int indicator = style()->pixelMetric(QStyle::PM_IndicatorHeight, nullptr, this);
+    verticalHeader()->setDefaultSectionSize(qMax(fontMetrics().height(), indicator) + 4);
+}
+
+void TGListView::changeEvent(QEvent* event) {
+    QTableView::changeEvent(event);
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
+        fitRowHeight();
+}
+
+void TGListView::Clear() {
+    // An empty list has nothing to scroll: lines owed from before are void.
+    scrollBase_ = 0;
+    pendingScroll_ = 0;
+    Rows().Clear();
+}
+
+int TGListView::RowCount() const {
+    return Rows().RowCount();
+}
+
+int TGListView::SelectedRow() const {
+    const QModelIndexList selected = selectionModel()->selectedIndexes();
+    if (selected.isEmpty())
+        return 0;
+    const int row = selected.front().row() + 1;
+    return row <= RowCount() ? row : 0;
+}
+
+std::string TGListView::GetCell(int column, int row) const {
+    return Rows().GetCell(column, row);
+}
+
+void TGListView::SetCell(int column, int row, std::string_view text) {
+    Rows().SetCell(column, row, text);
+}
+
+void TGListView::AddRow(std::string_view values, int row) {
+    if (Rows().AddRow(values, row) != 0)
+        scrollLines(1);
+}
+
+void TGListView::DeleteRow(int row) {
+    Rows().DeleteRow(row);
+}
+
+void TGListView::NumberRows(int column) {
+    Rows().NumberRows(column);
+}
+
+double TGListView::SumColumn(int column, bool checkedOnly) {
+    const ColumnSum result = Rows().SumColumn(column, checkedOnly);
+    if (!result.message.empty())
+        ShowMessage(ToQString(result.message));
+    return result.sum;
+}
+
+void TGListView::SaveRows(const std::string& fileName) {
+    Rows().SaveRows(fileName);
+}
+
+void TGListView::LoadRows(const std::string& fileName) {
+    // Each appended row is an AddRow of its own, so the list scrolls a line per row.
+    if (const int added = Rows().LoadRows(fileName); added > 0)
+        scrollLines(added);
+}
+
+void TGListView::scrollLines(int lines) {
+    // Scrolling right after an insert makes the header recount every row position, so the lines
+    // are owed and scrolled once the event loop runs (before anything is painted) or at EndUpdate.
+    pendingScroll_ += lines;
+    if (model_->Updating() || scrollPosted_)
+        return;
+    scrollPosted_ = true;
+    QMetaObject::invokeMethod(
+        this, [this] { applyPendingScroll(); }, Qt::QueuedConnection);
+}
+
+void TGListView::applyPendingScroll() {
+    scrollPosted_ = false;
+    if (model_->Updating())
+        return; // EndUpdate scrolls
+    const int lines = std::exchange(pendingScroll_, 0);
+    if (lines == 0)
+        return;
+    updateGeometries(); // the scroll range follows new rows only at the next layout
+    QScrollBar* bar = verticalScrollBar();
+    bar->setValue(bar->value() + lines * bar->singleStep());
+}
+
+QModelIndex TGListView::moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) {
+    // Home and End go to the first and last row, not to the first and last column.
+    if (cursorAction == MoveHome || cursorAction == MoveEnd)
+        modifiers |= Qt::ControlModifier;
+    return QTableView::moveCursor(cursorAction, modifiers);
+}
+
+void TGListView::BeginUpdate() {
+    if (!model_->Updating()) {
+        scrollBase_ = verticalScrollBar()->value();
+        setUpdatesEnabled(false);
+    }
+    model_->BeginUpdate();
+}
+
+void TGListView::EndUpdate() {
+    if (!model_->Updating())
+        return;
+    model_->EndUpdate();
+    if (model_->Updating())
+        return;
+    setUpdatesEnabled(true);
+    updateGeometries();
+    QScrollBar* bar = verticalScrollBar();
+    bar->setValue(scrollBase_ + pendingScroll_ * bar->singleStep());
+    pendingScroll_ = 0;
+}
+
+void TGListView::SetRows(std::vector<ListRow> rows) {
+    Rows().Assign(std::move(rows));
+}
+
+void TGListView::SelectRow(int row) {
+    if (row < 1 || row > RowCount() || ColumnCount() == 0) {
+        selectionModel()->clearSelection();
+        return;
+    }
+    const QModelIndex index = model_->index(row - 1, 0);
+    QItemSelectionModel::SelectionFlags command = QItemSelectionModel::ClearAndSelect;
+    if (RowSelect())
+        command |= QItemSelectionModel::Rows;
+    selectionModel()->setCurrentIndex(index, command);
+    scrollTo(index);
+}
+
+bool TGListView::Checked(int row) const {
+    return Rows().Checked(row);
+}
+
+void TGListView::SetChecked(int row, bool checked) {
+    Rows().SetChecked(row, checked);
+}
+
+void TGListView::AddColumn(const QString& caption, int width, Qt::Alignment alignment, int tag) {
+    model_->AddColumn(TListColumn{caption, width, alignment, tag});
+    setColumnWidth(ColumnCount() - 1, width);
+}
+
+void TGListView::ClearColumns() {
+    model_->ClearColumns();
+}
+
+TListColumn TGListView::Column(int index) const {
+    TListColumn column = model_->Column(index);
+    column.width = columnWidth(index);
+    return column;
+}
+
+bool TGListView::RowSelect() const {
+    return selectionBehavior() == QAbstractItemView::SelectRows;
+}
+
+void TGListView::SetRowSelect(bool on) {
+    setSelectionBehavior(on ? QAbstractItemView::SelectRows : QAbstractItemView::SelectItems);
+}
+
+bool TGListView::ColumnClick() const {
+    return horizontalHeader()->sectionsClickable();
+}
+
+void TGListView::SetColumnClick(bool on) {
+    horizontalHeader()->setSectionsClickable(on);
+}
+
+void TGListView::SetHeaderFont(const QFont& font) {
+    headerFont_ = font;
+    horizontalHeader()->viewport()->update();
+}
+
+void TGListView::contextMenuEvent(QContextMenuEvent* event) {
+    if (!popupMenu_) {
+        event->ignore();
+        return;
+    }
+    if (event->reason() == QContextMenuEvent::Mouse) {
+        const QModelIndex index = indexAt(viewport()->mapFromGlobal(event->globalPos()));
+        if (index.isValid())
+            SelectRow(index.row() + 1);
+        popupMenu_->popup(event->globalPos());
+    } else {
+        popupAtSelection();
+    }
+    event->accept();
+}
+
+void TGListView::popupAtSelection() {
+    // From the keyboard: under the selected row, or at the top of the list.
+    const int row = SelectedRow();
+    const QPoint local = row > 0 ? visualRect(model_->index(row - 1, 0)).bottomLeft() : QPoint();
+    popupMenu_->popup(viewport()->mapToGlobal(local));
+}
+
+void TGListView::mouseDoubleClickEvent(QMouseEvent* event) {
+    QTableView::mouseDoubleClickEvent(event);
+    emit DblClick();
+}
+
+void TGListView::keyPressEvent(QKeyEvent* event) {
+    // Space toggles the check box of the current row, whichever column holds the cursor.
+    if (event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier && Checkboxes()) {
+        const QModelIndex current = currentIndex();
+        if (current.isValid()) {
+            SetChecked(current.row() + 1, !Checked(current.row() + 1));
+            event->accept();
+            return;
+        }
+    }
+    // Shift+F10 asks for the menu as the menu key does, for keyboards without one.
+    if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier && popupMenu_) {
+        popupAtSelection();
+        event->accept();
+        return;
+    }
+    QTableView::keyPressEvent(event);
+}
+
+void TGListView::focusInEvent(QFocusEvent* event) {
+    // Taking the focus does not make a row current: the first Down key then selects row 1,
+    // which the search window relies on.
+    QAbstractScrollArea::focusInEvent(event);
+    viewport()->update();
+}

@@ -1,0 +1,197 @@
+// The report list of every window that shows rows: a header with columns, one line per row,
+// 1-based row and cell access over a RowList, zebra and checked-row colours, check boxes.
+// The view reads the rows through a model; no widget item is made per row or cell, so lists of
+// a hundred thousand rows fill and scroll at once.
+#pragma once
+
+#include "controls/RowList.h"
+
+#include <QAbstractTableModel>
+#include <QColor>
+#include <QFont>
+#include <QMenu>
+#include <QPointer>
+#include <QTableView>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace torvel {
+
+// Colours are 0x00BBGGRR, red in the low byte.
+inline constexpr int kColorNone = 536870911; // 0x1FFFFFFF
+constexpr int ColorRGB(int red, int green, int blue) {
+    return (red & 0xFF) | ((green & 0xFF) << 8) | ((blue & 0xFF) << 16);
+}
+inline constexpr int kColorBlack = ColorRGB(0, 0, 0);
+inline constexpr int kColorWhite = ColorRGB(255, 255, 255);
+inline constexpr int kColorSilver = ColorRGB(192, 192, 192);
+inline constexpr int kColorNavy = ColorRGB(0, 0, 128);
+QColor ToQColor(int color);
+
+} // namespace torvel
+
+struct TListColumn {
+    QString caption; // kept exactly, trailing blanks included
+    int width = 50;
+    Qt::Alignment alignment = Qt::AlignLeft;
+    int tag = 0; // stored for the windows; nothing reads it
+};
+
+// The table model over a torvel::RowList. Column 0 shows the row's caption and carries the check
+// box; column k shows cell k. Cells beyond the last column are kept but not shown.
+class TGListModel : public QAbstractTableModel, private torvel::RowListObserver {
+    Q_OBJECT
+public:
+    explicit TGListModel(QObject* parent = nullptr);
+    ~TGListModel() override;
+
+    torvel::RowList& Rows() { return rows_; }
+    const torvel::RowList& Rows() const { return rows_; }
+
+    void AddColumn(const TListColumn& column);
+    void ClearColumns();
+    int ColumnCount() const { return static_cast<int>(columns_.size()); }
+    const TListColumn& Column(int index) const { return columns_.at(static_cast<size_t>(index)); }
+    void SetColumnCaption(int index, const QString& caption);
+
+    bool Checkboxes() const { return checkboxes_; }
+    void SetCheckboxes(bool on);
+    int CorZebra() const { return corZebra_; }
+    void SetCorZebra(int color);
+    int CheckCor() const { return checkCor_; }
+    void SetCheckCor(int color);
+
+    // Between these, row changes are not announced one by one: EndUpdate resets the model once.
+    // Calls nest.
+    void BeginUpdate();
+    void EndUpdate();
+    bool Updating() const { return updateDepth_ > 0; }
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+private:
+    void RowsAboutToBeInserted(int first, int last) override;
+    void RowsInserted() override;
+    void RowsAboutToBeRemoved(int first, int last) override;
+    void RowsRemoved() override;
+    void RowsChanged(int first, int last) override;
+    void AboutToReset() override;
+    void ResetDone() override;
+
+    QVariant background(int row) const;
+    void allRowsChanged();
+
+    torvel::RowList rows_;
+    std::vector<TListColumn> columns_;
+    bool checkboxes_ = false;
+    int corZebra_ = torvel::kColorNone;
+    int checkCor_ = torvel::kColorNone;
+    int updateDepth_ = 0;
+};
+
+class TGListView : public QTableView {
+    Q_OBJECT
+public:
+    static constexpr int kColorNone = torvel::kColorNone;
+
+    // Grid lines and whole-row selection are on from the start.
+    explicit TGListView(QWidget* parent = nullptr);
+    ~TGListView() override;
+
+    // Row operations; rows and cells are numbered from 1. Texts are Windows-1252 bytes.
+    void Clear();
+    int RowCount() const;
+    int SelectedRow() const; // 0 when no row is selected
+    std::string GetCell(int column, int row) const;
+    void SetCell(int column, int row, std::string_view text);
+    // row <= 0 appends; otherwise refills that row (a row past the end: nothing happens).
+    // Each call scrolls the list down by one line, when the event loop next runs.
+    void AddRow(std::string_view values, int row);
+    void DeleteRow(int row);
+    void NumberRows(int column);
+    // A counted row without the cell shows "Erro ao obter soma da coluna.: <column>" and returns
+    // the sum of the rows before it.
+    double SumColumn(int column, bool checkedOnly);
+    // Throws FileError; the old file stays whole when the save fails.
+    void SaveRows(const std::string& fileName);
+    // Appends; a missing file adds nothing. Throws FileError when the file cannot be read.
+    void LoadRows(const std::string& fileName);
+
+    // Bulk filling: drawing is suspended and the view is told about the new rows once, at the
+    // outermost EndUpdate.
+    void BeginUpdate();
+    void EndUpdate();
+    // Replaces all rows with one reset.
+    void SetRows(std::vector<torvel::ListRow> rows);
+
+    void SelectRow(int row); // 0 or a row that does not exist clears the selection
+    bool Checked(int row) const;
+    void SetChecked(int row, bool checked);
+
+    torvel::RowList& Rows() { return model_->Rows(); }
+    const torvel::RowList& Rows() const { return model_->Rows(); }
+    TGListModel* Model() const { return model_; }
+
+    // Columns, in display order; the first one added is column 0.
+    void AddColumn(const QString& caption, int width, Qt::Alignment alignment, int tag = 0);
+    void ClearColumns();
+    int ColumnCount() const { return model_->ColumnCount(); }
+    TListColumn Column(int index) const; // width as currently shown
+
+    bool Checkboxes() const { return model_->Checkboxes(); }
+    void SetCheckboxes(bool on) { model_->SetCheckboxes(on); }
+    int CorZebra() const { return model_->CorZebra(); }
+    void SetCorZebra(int color) { model_->SetCorZebra(color); }
+    int CheckCor() const { return model_->CheckCor(); }
+    void SetCheckCor(int color) { model_->SetCheckCor(color); }
+    bool GridLines() const { return showGrid(); }
+    void SetGridLines(bool on) { setShowGrid(on); }
+    bool RowSelect() const;
+    void SetRowSelect(bool on);
+    bool ColumnClick() const;
+    void SetColumnClick(bool on);
+
+    // Kept with the list; the header is drawn in the list's own font.
+    QFont HeaderFont() const { return headerFont_; }
+    void SetHeaderFont(const QFont& font);
+    // The list's own font.
+    QFont GrupoFont() const { return font(); }
+    void SetGrupoFont(const QFont& font) { setFont(font); }
+
+    // Shown on a right click (after the row under the mouse is selected), the menu key or
+    // Shift+F10. Without one, the request goes on to the parent widget.
+    void SetPopupMenu(QMenu* menu) { popupMenu_ = menu; }
+    QMenu* PopupMenu() const { return popupMenu_; }
+
+signals:
+    void DblClick();
+
+protected:
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;
+
+private:
+    void scrollLines(int lines);
+    void applyPendingScroll();
+    void popupAtSelection();
+    void fitRowHeight();
+
+    TGListModel* model_;
+    QFont headerFont_;
+    QPointer<QMenu> popupMenu_;
+    int pendingScroll_ = 0; // lines owed by AddRow, scrolled all at once
+    bool scrollPosted_ = false;
+    int scrollBase_ = 0; // scroll position when the outermost BeginUpdate ran
+};
