@@ -1,0 +1,101 @@
+#include "app/Config.h"
+
+#include "util/SafeFile.h"
+#include "util/uFuncoes.h"
+
+#include <climits>
+#include <unistd.h>
+
+namespace torvel {
+namespace {
+
+bool equalNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'a' && x <= 'z')
+            x = char(x - 32);
+        if (y >= 'a' && y <= 'z')
+            y = char(y - 32);
+        if (x != y)
+            return false;
+    }
+    return true;
+}
+
+std::string configDirOverride;
+
+} // namespace
+
+std::string ProfileString(std::string_view iniText, std::string_view section, std::string_view key) {
+    bool inSection = false;
+    size_t pos = 0;
+    while (pos <= iniText.size()) {
+        size_t end = iniText.find_first_of("\r\n", pos);
+        if (end == std::string_view::npos)
+            end = iniText.size();
+        std::string line = Trim(iniText.substr(pos, end - pos));
+        pos = end + 1;
+        if (!line.empty() && line.front() == '[') {
+            size_t close = line.find(']');
+            std::string name = Trim(line.substr(1, close == std::string::npos ? std::string::npos
+                                                                               : close - 1));
+            inSection = equalNoCase(name, section);
+            continue;
+        }
+        if (!inSection)
+            continue;
+        size_t eq = line.find('=');
+        if (eq == std::string::npos || !equalNoCase(Trim(line.substr(0, eq)), key))
+            continue;
+        std::string value = Trim(line.substr(eq + 1));
+        if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+            value.back() == value.front())
+            value = value.substr(1, value.size() - 2);
+        if (value.size() > 2047)
+            value.resize(2047);
+        return value;
+    }
+    return {};
+}
+
+StoreEntry MakeStoreEntry(std::string_view text) {
+    size_t dash = text.find('-');
+    return {std::string(text), dash == std::string_view::npos ? std::string()
+                                                              : Trim(text.substr(0, dash))};
+}
+
+Config ReadConfig(const std::string& path) {
+    std::string text;
+    if (FileExists(path))
+        text = ReadWholeFile(path);
+    Config config;
+    config.crf = ProfileString(text, "CONFIGURACAO", "CRF");
+    for (const auto& entry : SplitAt(ProfileString(text, "CONFIGURACAO", "IDS"), '|'))
+        config.stores.push_back(MakeStoreEntry(entry));
+    config.servidor = ProfileString(text, "CONFIGURACAO", "SERVIDOR");
+    if (config.servidor.empty())
+        config.servidor = kDefaultServer;
+    return config;
+}
+
+std::string DefaultConfigText(std::string_view crf) {
+    return "[CONFIGURACAO]\r\nCRF=" + std::string(crf) + "\r\nIDS=34 - TORVEL CDC BELVO\r\n";
+}
+
+std::string ConfigDirectory() {
+    if (!configDirOverride.empty())
+        return configDirOverride;
+    char buf[PATH_MAX];
+    ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
+    if (n <= 0)
+        return ".";
+    std::string exe(buf, size_t(n));
+    size_t slash = exe.rfind('/');
+    return slash == std::string::npos ? "." : exe.substr(0, slash);
+}
+
+void SetConfigDirectoryForTesting(std::string dir) { configDirOverride = std::move(dir); }
+
+} // namespace torvel

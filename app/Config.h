@@ -1,0 +1,40 @@
+// Config.Ini: the user's document number and the stores this installation may act for.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace torvel {
+
+inline constexpr const char* kConfigFileName = "Config.Ini";
+inline constexpr const char* kDefaultServer = "www.torvel.example";
+
+// Reads a value the way profile strings are read: section and key names match without regard
+// to case, the value is what follows the first "=" with blanks trimmed and one matching pair of
+// quotes removed, at most 2047 characters; anything missing reads as "".
+std::string ProfileString(std::string_view iniText, std::string_view section, std::string_view key);
+
+// One store of IDS: the entry as shown, and its id (the trimmed text before the first "-").
+struct StoreEntry {
+    std::string text;
+    std::string id;
+};
+StoreEntry MakeStoreEntry(std::string_view text);
+
+struct Config {
+    std::string crf;
+    std::vector<StoreEntry> stores;
+    std::string servidor; // host or host:port of the order server; never empty
+};
+// Reads the file; a missing file reads as an empty configuration.
+Config ReadConfig(const std::string& path);
+
+// The three lines the first-run panel writes.
+std::string DefaultConfigText(std::string_view crf);
+
+// Where Config.Ini lives: beside the executable (tests may point it elsewhere).
+std::string ConfigDirectory();
+void SetConfigDirectoryForTesting(std::string dir);
+
+} // namespace torvel

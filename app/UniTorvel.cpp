@@ -1,0 +1,35 @@
+// Program entry: the application, the main window, the event loop.
+#include "app/Central.h"
+#include "util/Dialogs.h"
+#include "util/Win1252.h"
+
+#include <QApplication>
+
+namespace {
+
+// Failures that no handler caught end in the error box instead of ending the program.
+class TApplication : public QApplication {
+public:
+    using QApplication::QApplication;
+    bool notify(QObject* receiver, QEvent* event) override {
+        try {
+            return QApplication::notify(receiver, event);
+        } catch (const std::exception& e) {
+            torvel::ShowError(torvel::ToQString(e.what()));
+        } catch (...) {
+            torvel::ShowError(QStringLiteral("Unknown error"));
+        }
+        return false;
+    }
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    TApplication app(argc, argv);
+    QApplication::setApplicationName("UniTorvel");
+    QApplication::setApplicationDisplayName("UniTorvel");
+    TFCentral central;
+    central.show();
+    return QApplication::exec();
+}

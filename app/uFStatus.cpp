@@ -1,0 +1,44 @@
+#include "app/uFStatus.h"
+
+#include <QGuiApplication>
+#include <QLabel>
+#include <QScreen>
+
+TFStatus::TFStatus(QWidget* owner)
+    : QWidget(owner, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+                         Qt::WindowDoesNotAcceptFocus),
+      owner_(owner) {
+    setObjectName("FStatus");
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setFixedSize(540, 34);
+    setAutoFillBackground(true);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, QColor(255, 255, 128));
+    setPalette(pal);
+    LStatus = new QLabel(QString::fromUtf8("Aguarde o Processamento das informações..."), this);
+    LStatus->setObjectName("LStatus");
+    LStatus->setGeometry(0, 0, 540, 34);
+    LStatus->setAlignment(Qt::AlignCenter);
+    QFont font("Tahoma");
+    font.setPixelSize(19);
+    font.setBold(true);
+    LStatus->setFont(font);
+    LStatus->setStyleSheet("color: rgb(255, 0, 0);");
+    setAccessibleName(QStringLiteral("Aguarde"));
+}
+
+void TFStatus::SetText(const QString& text) {
+    LStatus->setText(text);
+    LStatus->setAccessibleName(text);
+}
+
+QString TFStatus::Text() const { return LStatus->text(); }
+
+void TFStatus::Centre() {
+    QRect area;
+    if (owner_ && owner_->isVisible())
+        area = owner_->frameGeometry();
+    else if (QScreen* screen = QGuiApplication::primaryScreen())
+        area = screen->geometry();
+    move(area.center() - QPoint(width() / 2, height() / 2));
+}

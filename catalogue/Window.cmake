@@ -1,0 +1,1 @@
+target_sources(torvel_gui PRIVATE CatalogueDownload.cpp)

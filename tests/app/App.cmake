@@ -1,0 +1,1 @@
+torvel_add_test(config_tests CORE ConfigTest.cpp)

@@ -1,0 +1,205 @@
+// The main window of the order tests: started in a temporary directory against a scripted order
+// server, with message boxes recorded, a fixed clock and Scroll Lock off; and helpers that drive
+// the order editor through real keys, clicks and focus changes.
+#pragma once
+
+#include "app/Central.h"
+#include "app/Config.h"
+#include "controls/FlEdit.h"
+#include "controls/GListView.h"
+#include "controls/ScrollLock.h"
+#include "support/ScriptedServer.h"
+#include "support/TempDir.h"
+#include "util/Clock.h"
+#include "util/Dialogs.h"
+#include "util/SafeFile.h"
+#include "util/Win1252.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <ctime>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace torvel::test {
+
+using namespace std::chrono_literals;
+
+// Tuesday 2026-12-08 14:05:00 UTC: Emissao reads "08/12/2026 14:05".
+inline const Clock::time_point kShownAt = Clock::time_point(1796738700s);
+
+inline std::string Text(const QLabel* label) {
+    return FromQString(label->text());
+}
+
+class CentralTest : public TempDirTest {
+protected:
+    void SetUp() override {
+        TempDirTest::SetUp();
+        setenv("TZ", "UTC0", 1);
+        tzset();
+        SetNowForTesting(kShownAt);
+        SetConfigDirectoryForTesting(Dir().string());
+        torvel::testing::RecordBoxes(true);
+        torvel::testing::ForceScrollLock(false);
+        server.Route("pedidos.php?ID=", ScriptedServer::Ok("1021"));
+        server.Route("filtro=ctro", ScriptedServer::Ok(orderList));
+    }
+    void TearDown() override {
+        window.reset();
+        torvel::testing::RecordBoxes(false);
+        torvel::testing::ForceScrollLock(std::nullopt);
+        SetNowForTesting(std::nullopt);
+        SetConfigDirectoryForTesting("");
+        TempDirTest::TearDown();
+    }
+
+    static void WriteFile(const std::string& name, const std::string& bytes) {
+        std::ofstream(name, std::ios::binary) << bytes;
+    }
+    static std::string ReadFile(const std::string& name) { return ReadWholeFile(name); }
+
+    // Config.Ini with these stores, the window built and shown, and the store at `chosen`
+    // selected as the user would (a single store is selected by the start-up itself).
+    void Start(std::vector<std::string> stores = {"34 - LOJA CENTRO", "35 - LOJA SUL",
+                                                  "36 - LOJA NORTE"},
+               int chosen = 0, const std::string& servidor = {}) {
+        std::string ids;
+        for (const auto& s : stores)
+            ids += (ids.empty() ? "" : "|") + s;
+        WriteFile("Config.Ini",
+                  "[CONFIGURACAO]\r\nCRF=12.345.678/0001-95\r\nIDS=" + ids +
+                      "\r\nSERVIDOR=" + (servidor.empty() ? server.HostPort() : servidor) + "\r\n");
+        if (!catalogueRouted) {
+            // Every accepted store check downloads the catalogue.
+            std::string body;
+            for (const auto& line : catalogue)
+                body += line + ";";
+            server.Route("filtro=itens", ScriptedServer::Ok(body));
+            catalogueRouted = true;
+        }
+        window = std::make_unique<TFCentral>();
+        window->show();
+        if (stores.size() > 1 && chosen >= 0)
+            Choose(chosen);
+        Activate();
+        if (!catalogue.empty())
+            Catalogue(catalogue);
+    }
+
+    // The user picks a store in Loja.
+    void Choose(int position) {
+        window->Loja->setCurrentIndex(position);
+        emit window->Loja->activated(position);
+        Activate();
+    }
+
+    // The wait window of a store check or a list reload takes the activation while it is shown;
+    // on a desktop the window manager gives it back when it closes, offscreen nobody does.
+    void Activate() {
+        if (window->isActiveWindow())
+            return;
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    }
+
+    // The catalogue file as the download would leave it. Set before Start, it is also what the
+    // server hands out.
+    void Catalogue(const std::vector<std::string>& lines) {
+        catalogue = lines;
+        std::string text;
+        for (const auto& line : lines)
+            text += line + "\r\n";
+        WriteFile("Itens.Txt", text);
+    }
+
+    QWidget* Focused() const { return QApplication::focusWidget(); }
+    void Key(int key) {
+        ASSERT_NE(Focused(), nullptr);
+        QTest::keyClick(Focused(), Qt::Key(key));
+    }
+    void Type(const QString& text) {
+        ASSERT_NE(Focused(), nullptr);
+        QTest::keyClicks(Focused(), text);
+    }
+    void Click(QWidget* widget) { QTest::mouseClick(widget, Qt::LeftButton); }
+
+    // " Novo Pedido." clicked with the mouse; the focus then is in cProd.
+    void NewOrder() {
+        Activate();
+        ASSERT_TRUE(window->B_Novo->isEnabled());
+        Click(window->B_Novo);
+        ASSERT_TRUE(window->IsCadastroShown());
+    }
+
+    // An item entered with the keyboard alone: code, Enter, quantity, Enter, Enter. An empty
+    // quantity keeps the one the field shows.
+    void EnterItem(const QString& code, const QString& quantity = {}) {
+        Activate();
+        QTest::mouseClick(window->cProd, Qt::LeftButton);
+        ASSERT_EQ(Focused(), window->cProd);
+        window->cProd->selectAll();
+        Type(code);
+        Key(Qt::Key_Return);
+        ASSERT_EQ(Focused(), window->Qtd) << "the lookup did not find " << code.toStdString();
+        if (!quantity.isEmpty())
+            Type(quantity);
+        Key(Qt::Key_Return);
+        ASSERT_EQ(Focused(), window->B_Lancar);
+        Key(Qt::Key_Return);
+        ASSERT_EQ(Focused(), window->cProd);
+    }
+
+    // The rows of a list, each "|"-joined, ";" after each.
+    static std::string Rows(const TGListView* list) {
+        std::string out;
+        for (int r = 1; r <= list->RowCount(); ++r) {
+            const auto& cells = list->Rows().Row(r).cells;
+            for (size_t c = 0; c < cells.size(); ++c)
+                out += (c ? "|" : "") + cells[c];
+            out += ";";
+        }
+        return out;
+    }
+
+    // Selects a row of a list with a mouse click on its first cell.
+    static void ClickRow(TGListView* list, int row) {
+        const QRect cell = list->visualRect(list->Model()->index(row - 1, 1));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, cell.center());
+        ASSERT_EQ(list->SelectedRow(), row);
+    }
+
+    std::vector<RecordedBox>& Boxes() { return torvel::testing::Boxes(); }
+
+    // Requests that the server got whose request line holds `needle`.
+    std::vector<RecordedRequest> RequestsWith(const std::string& needle) const {
+        std::vector<RecordedRequest> out;
+        for (const auto& r : server.Requests())
+            if (r.RequestLine().find(needle) != std::string::npos)
+                out.push_back(r);
+        return out;
+    }
+
+    std::string orderList = "557|Primeiro|Aberto|01/12/2026 10:00;"
+                            "558|Segundo|Normal|02/12/2026 10:00;"
+                            "559|Terceiro|Em Verificacao|03/12/2026 10:00;"
+                            "560|Quarto|normal|04/12/2026 10:00";
+    std::vector<std::string> catalogue;
+    bool catalogueRouted = false;
+    ScriptedServer server;
+    std::unique_ptr<TFCentral> window;
+};
+
+} // namespace torvel::test
