@@ -1,0 +1,364 @@
+#include "catalogue/Procura_Prod.h"
+
+#include "controls/FlEdit.h"
+#include "controls/GListView.h"
+#include "util/Dialogs.h"
+#include "util/PressKey.h"
+#include "util/Win1252.h"
+
+#include <QApplication>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPointer>
+
+#include <exception>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+#include <utility>
+
+using torvel::SearchMode;
+
+namespace {
+
+constexpr int kProcuraFocusBgr = 13828095; // red 255, green 255, blue 210
+constexpr int kPanelBgr = torvel::ColorRGB(255, 255, 213);
+constexpr int kCodeMaxLength = 13;
+constexpr size_t kChosenIdLength = 10;
+
+// The legend: the keys in red, their meanings in navy drawn over them with the same font, so
+// that the blanks of each text leave room for the other's words.
+const char* const kLegendKeys =
+    " F2                                      F3                              F4                   "
+    "               F5                           ";
+const char* const kLegendMeanings = "     - Parte do Nome             - Marca                     "
+                                    "- Cod. Barras              - Referencia       ";
+const char* const kLegendSpoken = "F2 - Parte do Nome, F3 - Marca, F4 - Cod. Barras, "
+                                  "F5 - Referencia";
+
+QFont pixelFont(const QString& family, int pixels, bool bold) {
+    QFont font(family);
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(pixels);
+    font.setBold(bold);
+    return font;
+}
+
+void paint(QWidget* widget, int backgroundBgr, int textBgr) {
+    QPalette p = widget->palette();
+    if (backgroundBgr != torvel::kColorNone) {
+        p.setColor(QPalette::Window, torvel::ToQColor(backgroundBgr));
+        widget->setAutoFillBackground(true);
+    }
+    p.setColor(QPalette::WindowText, torvel::ToQColor(textBgr));
+    widget->setPalette(p);
+}
+
+QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, const QRect& rect) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(name);
+    label->setAccessibleName(text.simplified());
+    label->setGeometry(rect);
+    return label;
+}
+
+} // namespace
+
+TFProcura_Prod::TFProcura_Prod(QWidget* parent) : QDialog(parent) {
+    buildWindow();
+    FormCreate();
+}
+
+TFProcura_Prod::~TFProcura_Prod() = default;
+
+void TFProcura_Prod::buildWindow() {
+    setObjectName("FProcura_Prod");
+    setWindowTitle("FProcura_Prod");
+    setAccessibleName("Busca de Produtos");
+    setWindowModality(Qt::ApplicationModal);
+    // 863 x 510 outside, less the frame.
+    setFixedSize(855, 476);
+    move(330, 149);
+    QFont windowFont("MS Sans Serif");
+    windowFont.setStyleHint(QFont::SansSerif);
+    windowFont.setPointSize(8);
+    setFont(windowFont);
+
+    Label5 = makeLabel(this, "Label5", "Busca de Produtos", QRect(0, 0, width(), 27));
+    Label5->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    Label5->setFont(pixelFont("Consolas", 20, true));
+    paint(Label5, torvel::ColorRGB(0, 64, 0), torvel::kColorWhite);
+
+    gLista = new TGListView(this);
+    gLista->setObjectName("gLista");
+    gLista->setAccessibleName("Produtos");
+    gLista->setGeometry(4, 28, 842, 414);
+    gLista->SetRowSelect(true);
+    gLista->SetGridLines(true);
+    gLista->SetCheckboxes(true);
+    gLista->SetColumnClick(false);
+    gLista->SetCorZebra(torvel::kColorSilver);
+    gLista->SetCheckCor(torvel::kColorNavy);
+    gLista->AddColumn(QString(), 4, Qt::AlignLeft);
+    gLista->AddColumn("ID    ", 65, Qt::AlignRight);
+    gLista->AddColumn("Nome", 271, Qt::AlignLeft);
+    gLista->AddColumn("Referencia", 108, Qt::AlignLeft);
+    gLista->AddColumn("Marca", 130, Qt::AlignLeft);
+    gLista->AddColumn("UND", 43, Qt::AlignLeft);
+    gLista->AddColumn(torvel::ToQString("Pre\xE7o      "), 87, Qt::AlignRight, 2);
+    gLista->AddColumn("Vl. Sugerido ", 0, Qt::AlignRight, 2);
+    // The suggested price travels with the row but is not for the user's eyes.
+    gLista->setColumnHidden(7, true);
+    connect(gLista, &TGListView::DblClick, this, [this] { gListaDblClick(); });
+
+    Label1 = makeLabel(this, "Label1", QString(), QRect(5, 445, 840, 25));
+    Label1->setAccessibleName(kLegendSpoken);
+    paint(Label1, torvel::ColorRGB(215, 235, 255), torvel::kColorBlack);
+
+    const QFont legendFont = pixelFont("Tahoma", 16, true);
+    Label2 = makeLabel(this, "Label2", kLegendKeys, QRect(9, 449, 836, 20));
+    Label2->setFont(legendFont);
+    paint(Label2, torvel::kColorNone, torvel::ColorRGB(255, 0, 0));
+    Label6 = makeLabel(this, "Label6", kLegendMeanings, QRect(16, 449, 756, 18));
+    Label6->setFont(legendFont);
+    paint(Label6, torvel::kColorNone, torvel::kColorNavy);
+    Label6->raise();
+
+    Digitando = new QFrame(this);
+    Digitando->setObjectName("Digitando");
+    Digitando->setAccessibleName("Digitando");
+    Digitando->setGeometry(237, 217, 332, 78);
+    Digitando->setFrameStyle(QFrame::Box | QFrame::Plain);
+    Digitando->setLineWidth(1);
+    paint(Digitando, kPanelBgr, torvel::kColorBlack);
+    Digitando->setVisible(false);
+
+    Shape1 = new QFrame(Digitando);
+    Shape1->setObjectName("Shape1");
+    Shape1->setFrameStyle(QFrame::NoFrame);
+    Shape1->setGeometry(1, 1, 330, 27);
+    paint(Shape1, torvel::ColorRGB(255, 0, 0), torvel::ColorRGB(255, 0, 0));
+
+    LTitulo = makeLabel(Digitando, "LTitulo", QString(), QRect(1, 1, 330, 23));
+    LTitulo->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    LTitulo->setFont(pixelFont("Tahoma", 17, true));
+    paint(LTitulo, torvel::ColorRGB(255, 0, 0), torvel::kColorWhite);
+
+    FProcura = new TFloatEdit(Digitando);
+    FProcura->setObjectName("FProcura");
+    FProcura->setAccessibleName("Procura");
+    FProcura->setGeometry(10, 32, 313, 36);
+    FProcura->setFrame(false);
+    FProcura->setFocusPolicy(Qt::ClickFocus); // not a tab stop
+    FProcura->SetCharCaseUpper(true);
+    FProcura->SetCaixaAlta(false);
+    FProcura->SetAlignment(Qt::AlignHCenter);
+    FProcura->setFont(pixelFont("Lucida Sans", 23, true));
+    FProcura->SetColor(kPanelBgr);
+    FProcura->SetFontColor(torvel::kColorNavy);
+    FProcura->SetDigits(0);
+    FProcura->SetNumerico(false);
+    FProcura->SetOnKeyDown([this](QKeyEvent* event) { return FProcuraKeyDown(event); });
+    FProcura->SetOnExit([this] { FProcuraExit(); });
+
+    // Window-level key handling: the window sees the keys meant for the list (and for itself
+    // when nothing has the focus) before they do.
+    gLista->installEventFilter(this);
+    installEventFilter(this);
+}
+
+void TFProcura_Prod::FormCreate() {
+    try {
+        // A large catalogue takes a while: keep the screen painting, but leave the user's
+        // input queued until the window can take it.
+        table_.Load([] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
+    } catch (const std::exception& e) {
+        // The products read before the failure stay; the window opens all the same.
+        torvel::ShowError(torvel::ToQString(e.what()));
+    }
+#ifdef __GLIBC__
+    // Sorting a large catalogue leaves megabytes of freed scratch space in the heap; give it
+    // back rather than hold it for as long as the window is open.
+    malloc_trim(0);
+#endif
+    gLista->setFocus();
+}
+
+bool TFProcura_Prod::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress || !keyPreview_ || (watched != gLista && watched != this))
+        return QDialog::eventFilter(watched, event);
+    auto* key = static_cast<QKeyEvent*>(event);
+    return FormKeyDown(key->key(), key->modifiers());
+}
+
+bool TFProcura_Prod::FormKeyDown(int key, Qt::KeyboardModifiers) {
+    FProcura->clear();
+    switch (key) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        ChooseProduct();
+        return true;
+    case Qt::Key_Escape:
+        reject();
+        return true;
+    case Qt::Key_F2:
+        SetSearchMode(SearchMode::Semelhanca);
+        return true;
+    case Qt::Key_F3:
+        SetSearchMode(SearchMode::Marca);
+        return true;
+    case Qt::Key_F4:
+        SetSearchMode(SearchMode::Codigo);
+        return true;
+    case Qt::Key_F5:
+        SetSearchMode(SearchMode::Referencia);
+        return true;
+    default:
+        break;
+    }
+    // Digits of the main keyboard and of the keypad have the same key codes here.
+    if (key >= Qt::Key_0 && key <= Qt::Key_9) {
+        FProcura->SetText(std::string(1, char('0' + (key - Qt::Key_0))));
+        SetSearchMode(SearchMode::Codigo);
+        return true;
+    }
+    if (key >= Qt::Key_A && key <= Qt::Key_Z) {
+        FProcura->SetText(std::string(1, char('A' + (key - Qt::Key_A))));
+        SetSearchMode(SearchMode::Descricao);
+        return true;
+    }
+    return false;
+}
+
+void TFProcura_Prod::SetSearchMode(SearchMode mode) {
+    keyPreview_ = false;
+    Digitando->setVisible(true);
+    FProcura->SetCorFoco(kProcuraFocusBgr);
+    FProcura->SetNumerico(false);
+    FProcura->SetMaxLength(0);
+    if (mode == SearchMode::None) {
+        keyPreview_ = true;
+        Digitando->setVisible(false);
+        FProcura->clear();
+        gLista->setFocus();
+        return;
+    }
+    const QString title = torvel::ToQString(torvel::SearchModeName(mode));
+    LTitulo->setText(title);
+    LTitulo->setAccessibleName(title);
+    FProcura->setAccessibleName(title);
+    if (mode == SearchMode::Codigo) {
+        FProcura->SetNumerico(true);
+        FProcura->SetMaxLength(kCodeMaxLength);
+    }
+    FProcura->setFocus(Qt::OtherFocusReason);
+    caretToEnd();
+}
+
+void TFProcura_Prod::caretToEnd() {
+    // The field selects its whole text when it gets the focus; the character typed on the list
+    // must be followed, not replaced, by the next one.
+    auto apply = [field = QPointer<TFloatEdit>(FProcura)] {
+        if (field)
+            field->setCursorPosition(int(field->text().size()));
+    };
+    apply();
+    if (!FProcura->hasFocus()) // the window is not active yet: the entry comes later
+        QMetaObject::invokeMethod(this, apply, Qt::QueuedConnection);
+}
+
+SearchMode TFProcura_Prod::CurrentSearchMode() const {
+    if (!Digitando->isVisibleTo(this))
+        return SearchMode::None;
+    return torvel::SearchModeFromName(torvel::FromQString(LTitulo->text()));
+}
+
+bool TFProcura_Prod::FProcuraKeyDown(QKeyEvent* event) {
+    if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter)
+        return false;
+    // Leaving the field is what applies the search.
+    focusNextChild();
+    if (FProcura->hasFocus())
+        gLista->setFocus(Qt::TabFocusReason);
+    return true;
+}
+
+void TFProcura_Prod::FProcuraExit() {
+    if (FProcura->TrimmedLength() <= 0) {
+        SetSearchMode(SearchMode::None);
+        return;
+    }
+    try {
+        ApplySearch();
+    } catch (const std::exception& e) {
+        torvel::ShowError(torvel::ToQString(e.what()));
+        // The panel is still open with the text: let the user mend it. Once the focus change
+        // that brought us here is over.
+        QPointer<TFloatEdit> field(FProcura);
+        QMetaObject::invokeMethod(
+            this,
+            [this, field] {
+                if (field && Digitando->isVisible()) {
+                    field->setFocus(Qt::OtherFocusReason);
+                    caretToEnd();
+                }
+            },
+            Qt::QueuedConnection);
+    }
+}
+
+void TFProcura_Prod::ApplySearch() {
+    const SearchMode mode = CurrentSearchMode();
+    std::string text = FProcura->Text();
+    if (mode == SearchMode::Codigo) {
+        text = torvel::PrepareSearchText(mode, text);
+        FProcura->SetText(text);
+    }
+    // Read first: a filter that cannot be read changes nothing.
+    const torvel::ProductFilter filter(torvel::BuildSearchFilter(mode, text, StoreId));
+    const std::vector<uint32_t> rows = table_.Select(filter);
+    SetSearchMode(SearchMode::None);
+    FillList(rows);
+    ChosenProductId.clear();
+}
+
+void TFProcura_Prod::FillList(const std::vector<uint32_t>& rows) {
+    using torvel::ProductField;
+    std::vector<torvel::ListRow> listRows(rows.size());
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const uint32_t r = rows[i];
+        auto field = [&](ProductField f) { return std::string(table_.Field(r, f)); };
+        listRows[i].cells = {field(ProductField::Id),         field(ProductField::Nome),
+                             field(ProductField::Referencia), field(ProductField::Marca),
+                             field(ProductField::Und),        field(ProductField::Preco),
+                             field(ProductField::VSugerido)};
+    }
+    // Drawing is suspended and the view hears of the new rows once, however many there are.
+    gLista->BeginUpdate();
+    gLista->Clear();
+    gLista->SetRows(std::move(listRows));
+    gLista->setFocus();
+    // Queued: it reaches the list once the event loop runs and selects the first row.
+    torvel::PressKey(torvel::VK_DOWN, 1);
+    gLista->EndUpdate();
+}
+
+void TFProcura_Prod::ChooseProduct() {
+    const int row = gLista->SelectedRow();
+    if (row == 0)
+        return;
+    const std::string id = gLista->GetCell(1, row);
+    setWindowTitle(torvel::ToQString("Selecionado.: " + id + "-" + id));
+    ChosenProductId = id.substr(0, kChosenIdLength);
+    accept();
+}
+
+void TFProcura_Prod::gListaDblClick() {
+    ChooseProduct();
+}
+
+void TFProcura_Prod::reject() {
+    ChosenProductId.clear();
+    QDialog::reject();
+}
