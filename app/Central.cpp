@@ -35,9 +35,6 @@ const char* const kMonths[] = {"Janeiro", "Fevereiro", "Março",    "Abril",
 const char* const kWeekdays[] = {"Domingo",      "Segunda-feira", "Terça-feira", "Quarta-feira",
                                  "Quinta-feira", "Sexta-feira",   "Sábado"};
 
-// Colours are kept as 0x00BBGGRR, red in the low byte.
-QColor tColor(int value) { return QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF); }
-
 QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, QRect geometry) {
     auto* label = new QLabel(text, parent);
     label->setObjectName(name);
@@ -526,5 +523,6 @@ void TFCentral::paintEvent(QPaintEvent*) {
     gradient.setColorAt(0, QColor(232, 240, 248));
     gradient.setColorAt(1, QColor(208, 222, 236));
     painter.fillRect(rect(), gradient);
-    painter.fillRect(QRect(0, 0, width(), 52), QColor(0, 64, 128));
+    painter.fillRect(QRect(0, 0, width(), 52), QColor(206, 222, 240));
+    painter.fillRect(QRect(0, 51, width(), 2), QColor(0, 64, 128));
 }

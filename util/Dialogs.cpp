@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QPointer>
 
 namespace torvel {
 namespace {
@@ -17,11 +18,29 @@ std::vector<RecordedBox>& recorded() {
     return boxes;
 }
 
+// Gives the activation back to the window that had it before a modal window, as a window
+// manager would; without one (a bare X server) the keys would reach a window that Qt thinks
+// inactive, and its fields would miss their enter and exit processing.
+class ActivationKeeper {
+public:
+    ActivationKeeper() : previous_(QApplication::activeWindow()) {}
+    ~ActivationKeeper() {
+        if (previous_ && previous_->isVisible() && !QApplication::activeModalWidget()) {
+            previous_->raise();
+            previous_->activateWindow();
+        }
+    }
+
+private:
+    QPointer<QWidget> previous_;
+};
+
 void showBox(const QString& title, const QString& text, QMessageBox::Icon icon) {
     if (recording) {
         recorded().push_back({title, text, icon});
         return;
     }
+    ActivationKeeper keeper;
     QMessageBox box(icon, title, text, QMessageBox::Ok, QApplication::activeWindow());
     box.exec();
 }
@@ -46,6 +65,7 @@ int ExecModal(QDialog& dialog) {
         modalHook(dialog);
         return dialog.result();
     }
+    ActivationKeeper keeper;
     return dialog.exec();
 }
 
