@@ -14,26 +14,11 @@
 namespace torvel {
 namespace {
 
-constexpr std::array<char16_t, 32> kHigh = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
 std::u16string ToUtf16(std::string_view text) {
     std::u16string out(text.size(), u'\0');
     for (size_t i = 0; i < text.size(); ++i)
         out[i] = Win1252ToUtf16(static_cast<unsigned char>(text[i]));
     return out;
-}
-
-// The Windows-1252 byte of a code unit, or -1.
-int ToWin1252(char16_t unit) {
-    if (unit < 0x80 || (unit >= 0xA0 && unit <= 0xFF))
-        return unit;
-    for (int i = 0; i < 32; ++i)
-        if (kHigh[size_t(i)] == unit)
-            return 0x80 + i;
-    return -1;
 }
 
 UCollator* OpenCollator(UColAttributeValue strength) {
@@ -83,10 +68,6 @@ bool CollationElements(UCollator* collator, const std::u16string& text, std::vec
 }
 
 } // namespace
-
-char16_t Win1252ToUtf16(unsigned char byte) {
-    return (byte >= 0x80 && byte <= 0x9F) ? kHigh[byte - 0x80] : char16_t(byte);
-}
 
 // Without contractions, the collation elements of a text are those of its characters in turn,
 // and ICU compares texts by the sequence of non-zero primary weights, then of secondary, then of
@@ -182,7 +163,7 @@ NameCollation::Tables* BuildTables(UCollator* collator) {
                 continue; // a range of single characters, or too long to be 1252 text
             std::string bytes;
             for (int32_t k = 0; k < length; ++k) {
-                int b = ToWin1252(char16_t(buffer[k]));
+                int b = Utf16ToWin1252(char16_t(buffer[k]));
                 if (b <= 0) {
                     bytes.clear();
                     break;

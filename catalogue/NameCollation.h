@@ -2,6 +2,8 @@
 // and case count, lower case before upper case), for Windows-1252 text.
 #pragma once
 
+#include "util/Cp1252.h"
+
 #include <string>
 #include <string_view>
 
@@ -10,7 +12,6 @@ struct UCollator;
 namespace torvel {
 
 // The UTF-16 code unit of a Windows-1252 byte (the five unassigned bytes map to C1 controls).
-char16_t Win1252ToUtf16(unsigned char byte);
 
 class NameCollation {
 public:

@@ -1,5 +1,6 @@
 #include "util/uFuncoes.h"
 
+#include "util/Cp1252.h"
 #include "util/Numbers.h"
 
 #include <unicode/uchar.h>
@@ -13,23 +14,9 @@ bool isBlankChar(char c) {
     return static_cast<unsigned char>(c) <= 32;
 }
 
-// Windows-1252 0x80-0x9F; the five unassigned bytes map to the C1 controls, as Windows does.
-constexpr std::array<char16_t, 32> kHigh = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-char32_t toUnicode(unsigned char b) {
-    return (b >= 0x80 && b <= 0x9F) ? kHigh[b - 0x80] : char32_t(b);
-}
-
-int fromUnicode(char32_t cp) {
-    if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF))
-        return int(cp);
-    for (int i = 0; i < 32; ++i)
-        if (kHigh[i] == cp)
-            return 0x80 + i;
-    return -1;
+// A code point outside the 16-bit range has no byte either.
+int fromUnicode(UChar32 cp) {
+    return cp > 0xFFFF ? -1 : Utf16ToWin1252(char16_t(cp));
 }
 
 // Case tables built once from ICU's simple case mapping; a letter whose counterpart has no
@@ -38,9 +25,9 @@ struct CaseTables {
     std::array<char, 256> upper{}, lower{};
     CaseTables() {
         for (int b = 0; b < 256; ++b) {
-            char32_t cp = toUnicode(static_cast<unsigned char>(b));
-            int u = fromUnicode(static_cast<char32_t>(u_toupper(UChar32(cp))));
-            int l = fromUnicode(static_cast<char32_t>(u_tolower(UChar32(cp))));
+            char32_t cp = Win1252ToUtf16(static_cast<unsigned char>(b));
+            int u = fromUnicode(u_toupper(UChar32(cp)));
+            int l = fromUnicode(u_tolower(UChar32(cp)));
             upper[b] = static_cast<char>(u < 0 ? b : u);
             lower[b] = static_cast<char>(l < 0 ? b : l);
         }
