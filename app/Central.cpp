@@ -20,18 +20,21 @@
 #include <QMenu>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QStyle>
+
+#include <stdexcept>
 
 using torvel::FromQString;
 using torvel::ToQString;
 
 namespace {
 
-const char* const kMonths[] = {"Janeiro", "Fevereiro", "Março",    "Abril",
-                               "Maio",    "Junho",     "Julho",    "Agosto",
-                               "Setembro", "Outubro",  "Novembro", "Dezembro"};
+const char* const kMonths[] = {"Janeiro",  "Fevereiro", "Março",    "Abril",
+                               "Maio",     "Junho",     "Julho",    "Agosto",
+                               "Setembro", "Outubro",   "Novembro", "Dezembro"};
 const char* const kWeekdays[] = {"Domingo",      "Segunda-feira", "Terça-feira", "Quarta-feira",
                                  "Quinta-feira", "Sexta-feira",   "Sábado"};
 
@@ -83,6 +86,20 @@ QComboBox* makeCombo(QWidget* parent, const char* name, const QString& accessibl
     combo->setEditable(false);
     combo->setGeometry(geometry);
     return combo;
+}
+
+std::string configPath() {
+    return torvel::ConfigDirectory() + "/" + torvel::kConfigFileName;
+}
+
+// The first-run panel covers the whole window; what lies under it is out of reach of Tab and
+// Enter too, so that the keyboard stays on the panel.
+void showFirstRunPanel(TFCentral& window, bool show) {
+    window.Panel2->setVisible(show);
+    window.Loja->setEnabled(!show);
+    window.Notebook1->setEnabled(!show);
+    if (show)
+        window.ECNPJ->setFocus();
 }
 
 } // namespace
@@ -159,8 +176,8 @@ void TFCentral::buildListPage() {
     for (const char* s : {"Aberto", "Concluida", "Cancelado", "Todos"})
         qSituacao->addItem(s);
     qSituacao->setCurrentIndex(3);
-    B_Listar = makeButton(p, "B_Listar", " Listar", "", QRect(410, 38, 100, 30),
-                          QStyle::SP_BrowserReload);
+    B_Listar =
+        makeButton(p, "B_Listar", " Listar", "", QRect(410, 38, 100, 30), QStyle::SP_BrowserReload);
     Label3 = makeLabel(p, "Label3", "Seu ID :", QRect(560, 40, 211, 26));
     Label3->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     Label3->setStyleSheet("font-weight: bold; color: rgb(128, 0, 0);");
@@ -352,23 +369,28 @@ void TFCentral::Run(const std::function<void()>& handler) {
 }
 
 void TFCentral::connectHandlers() {
-    connect(Loja, qOverload<int>(&QComboBox::activated), this, [this] { Run([this] { LojaSelect(); }); });
+    connect(Loja, qOverload<int>(&QComboBox::activated), this,
+            [this] { Run([this] { LojaSelect(); }); });
     connect(Button2, &QPushButton::clicked, this, [this] { Run([this] { Button2Click(); }); });
     connect(B_Listar, &QPushButton::clicked, this, [this] { Run([this] { B_ListarClick(); }); });
     connect(BitBtn1, &QPushButton::clicked, this, [this] { Run([this] { BitBtn1Click(); }); });
     connectOrderHandlers();
 }
 
-bool TFCentral::IsCadastroShown() const { return Notebook1->currentIndex() == 1; }
+bool TFCentral::IsCadastroShown() const {
+    return Notebook1->currentIndex() == 1;
+}
 
-int TFCentral::ChosenStoreIndex() const { return Loja->currentIndex(); }
+int TFCentral::ChosenStoreIndex() const {
+    return Loja->currentIndex();
+}
 
 void TFCentral::FormCreate() {
     Stores.clear();
-    if (torvel::FileExists(torvel::ConfigDirectory() + "/" + torvel::kConfigFileName))
-        LoadConfig();
+    if (torvel::FileExists(configPath()))
+        Run([this] { LoadConfig(); }); // a file that cannot be read is reported, not fatal
     else
-        Panel2->setVisible(true);
+        showFirstRunPanel(*this, true);
 }
 
 void TFCentral::LoadConfig() {
@@ -395,31 +417,31 @@ void TFCentral::LojaSelect() {
     int index = ChosenStoreIndex();
     Ctro = index >= 0 && size_t(index) < Stores.size() ? Stores[size_t(index)].id : std::string();
     SetWaitMessage("Aguarde sincronizando...");
-    bool accepted = false;
     try {
-        // A request that fails leaves Label3 as it was; a reply is shown even when refused.
         torvel::StoreCheck check = Api().CheckStore(Crf, Ctro);
+        // The reply is shown even when it is refused next; a failed request leaves Label3 alone.
         Label3->setText(ToQString("Seu ID : " + check.body));
-        if (check.Accepted()) {
-            UserId = *check.userId;
-            B_Novo->setEnabled(true);
-            accepted = true;
-        }
-    } catch (const std::exception&) {
-        // Whatever went wrong, the user is told the same.
-    }
-    if (accepted) {
-        RefreshOrderList(); // both keep their former contents on a failure
+        if (!check.Accepted())
+            throw std::runtime_error("refused");
+        UserId = *check.userId;
+        B_Novo->setEnabled(true);
+        RefreshOrderList(); // both keep their former contents on a failure of their own
         BitBtn1Click();
-    } else {
-        torvel::ShowMessage(QString::fromUtf8("Sua loja não esta credenciada para efetuar pedidos."));
+    } catch (const std::exception&) {
+        // Whatever went wrong, the user is told the same, while the wait window still shows.
+        torvel::ShowMessage(
+            QString::fromUtf8("Sua loja não esta credenciada para efetuar pedidos."));
     }
     SetWaitMessage("");
 }
 
 void TFCentral::SetWaitMessage(const std::string& text) {
     if (!text.empty()) {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
+        // One hourglass for the whole wait, however many texts it shows.
+        if (QApplication::overrideCursor())
+            QApplication::changeOverrideCursor(Qt::WaitCursor);
+        else
+            QApplication::setOverrideCursor(Qt::WaitCursor);
         if (Status) {
             Status->SetText(ToQString(text));
             Status->raise();
@@ -431,11 +453,17 @@ void TFCentral::SetWaitMessage(const std::string& text) {
         }
     } else {
         if (Status) {
+            QPointer<QWidget> previous = Status->PreviouslyActive();
             Status->close();
             delete Status;
             Status = nullptr;
+            // A window manager gives the activation back to the window that had it; without one
+            // (a bare X server, the offscreen platform) the program must do it, or the keys
+            // would reach a window that Qt thinks inactive.
+            if (previous && previous->isVisible() && !QApplication::activeModalWidget() &&
+                QApplication::activeWindow() != previous)
+                previous->activateWindow();
         }
-        // Every hourglass set by a wait message goes away with the message.
         while (QApplication::overrideCursor())
             QApplication::restoreOverrideCursor();
     }
@@ -510,10 +538,10 @@ bool TFCentral::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TFCentral::Button2Click() {
-    std::string path = torvel::ConfigDirectory() + "/" + torvel::kConfigFileName;
-    torvel::ReplaceFileSafely(path, torvel::DefaultConfigText(ECNPJ->Text()));
+    // A failed write stops here: the error box shows it and the panel stays for another try.
+    torvel::ReplaceFileSafely(configPath(), torvel::DefaultConfigText(ECNPJ->Text()));
     LoadConfig();
-    Panel2->setVisible(false);
+    showFirstRunPanel(*this, false);
 }
 
 void TFCentral::paintEvent(QPaintEvent*) {

@@ -25,10 +25,12 @@ bool equalNoCase(std::string_view a, std::string_view b) {
 }
 
 std::string configDirOverride;
+std::string defaultServerOverride;
 
 } // namespace
 
-std::string ProfileString(std::string_view iniText, std::string_view section, std::string_view key) {
+std::string ProfileString(std::string_view iniText, std::string_view section,
+                          std::string_view key) {
     bool inSection = false;
     size_t pos = 0;
     while (pos <= iniText.size()) {
@@ -39,8 +41,8 @@ std::string ProfileString(std::string_view iniText, std::string_view section, st
         pos = end + 1;
         if (!line.empty() && line.front() == '[') {
             size_t close = line.find(']');
-            std::string name = Trim(line.substr(1, close == std::string::npos ? std::string::npos
-                                                                               : close - 1));
+            std::string name =
+                Trim(line.substr(1, close == std::string::npos ? std::string::npos : close - 1));
             inSection = equalNoCase(name, section);
             continue;
         }
@@ -62,8 +64,8 @@ std::string ProfileString(std::string_view iniText, std::string_view section, st
 
 StoreEntry MakeStoreEntry(std::string_view text) {
     size_t dash = text.find('-');
-    return {std::string(text), dash == std::string_view::npos ? std::string()
-                                                              : Trim(text.substr(0, dash))};
+    return {std::string(text),
+            dash == std::string_view::npos ? std::string() : Trim(text.substr(0, dash))};
 }
 
 Config ReadConfig(const std::string& path) {
@@ -76,7 +78,7 @@ Config ReadConfig(const std::string& path) {
         config.stores.push_back(MakeStoreEntry(entry));
     config.servidor = ProfileString(text, "CONFIGURACAO", "SERVIDOR");
     if (config.servidor.empty())
-        config.servidor = kDefaultServer;
+        config.servidor = defaultServerOverride.empty() ? kDefaultServer : defaultServerOverride;
     return config;
 }
 
@@ -96,6 +98,12 @@ std::string ConfigDirectory() {
     return slash == std::string::npos ? "." : exe.substr(0, slash);
 }
 
-void SetConfigDirectoryForTesting(std::string dir) { configDirOverride = std::move(dir); }
+void SetConfigDirectoryForTesting(std::string dir) {
+    configDirOverride = std::move(dir);
+}
+
+void SetDefaultServerForTesting(std::string hostPort) {
+    defaultServerOverride = std::move(hostPort);
+}
 
 } // namespace torvel

@@ -36,5 +36,8 @@ std::string DefaultConfigText(std::string_view crf);
 // Where Config.Ini lives: beside the executable (tests may point it elsewhere).
 std::string ConfigDirectory();
 void SetConfigDirectoryForTesting(std::string dir);
+// The server that a file without SERVIDOR names (as the first-run file is); "" restores
+// kDefaultServer.
+void SetDefaultServerForTesting(std::string hostPort);
 
 } // namespace torvel

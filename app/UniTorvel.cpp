@@ -27,8 +27,9 @@ public:
 
 int main(int argc, char** argv) {
     TApplication app(argc, argv);
+    // The application's name only: a display name would be appended to every window title,
+    // and the main window's caption is "Pedidos Torvel" alone.
     QApplication::setApplicationName("UniTorvel");
-    QApplication::setApplicationDisplayName("UniTorvel");
     TFCentral central;
     central.show();
     return QApplication::exec();

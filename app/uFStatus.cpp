@@ -1,13 +1,13 @@
 #include "app/uFStatus.h"
 
-#include <QGuiApplication>
+#include <QApplication>
 #include <QLabel>
 #include <QScreen>
 
 TFStatus::TFStatus(QWidget* owner)
     : QWidget(owner, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
                          Qt::WindowDoesNotAcceptFocus),
-      owner_(owner) {
+      owner_(owner), previous_(QApplication::activeWindow()) {
     setObjectName("FStatus");
     setAttribute(Qt::WA_ShowWithoutActivating);
     setFixedSize(540, 34);
@@ -32,13 +32,15 @@ void TFStatus::SetText(const QString& text) {
     LStatus->setAccessibleName(text);
 }
 
-QString TFStatus::Text() const { return LStatus->text(); }
+QString TFStatus::Text() const {
+    return LStatus->text();
+}
 
 void TFStatus::Centre() {
     QRect area;
     if (owner_ && owner_->isVisible())
         area = owner_->frameGeometry();
-    else if (QScreen* screen = QGuiApplication::primaryScreen())
+    else if (QScreen* screen = QApplication::primaryScreen())
         area = screen->geometry();
     move(area.center() - QPoint(width() / 2, height() / 2));
 }

@@ -1,6 +1,7 @@
 // TFStatus, the wait window: a borderless yellow strip with one red line of text.
 #pragma once
 
+#include <QPointer>
 #include <QWidget>
 
 class QLabel;
@@ -13,9 +14,12 @@ public:
     QString Text() const;
     // Centres over the owner when it is shown, over the screen otherwise.
     void Centre();
+    // The window that was active when this one was created, to be given the activation back.
+    QWidget* PreviouslyActive() const { return previous_; }
 
     QLabel* LStatus = nullptr;
 
 private:
     QWidget* owner_;
+    QPointer<QWidget> previous_;
 };
