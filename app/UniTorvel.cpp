@@ -4,6 +4,7 @@
 #include "util/Win1252.h"
 
 #include <QApplication>
+#include <csignal>
 
 namespace {
 
@@ -26,6 +27,8 @@ public:
 } // namespace
 
 int main(int argc, char** argv) {
+    // A write past a file-size limit must fail with an error, not end the program.
+    std::signal(SIGXFSZ, SIG_IGN);
     TApplication app(argc, argv);
     // The application's name only: a display name would be appended to every window title,
     // and the main window's caption is "Pedidos Torvel" alone.
