@@ -18,7 +18,9 @@
 #include <fcntl.h>
 #include <netdb.h>
 #include <sys/file.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 #include "util/Clock.h"
@@ -121,7 +123,9 @@ std::string BoundaryStamp(const LocalTime& t) {
 // header lines as they arrive, and appends the body to one string with no per-byte work.
 class ReplyParser : public http::basic_parser<false> {
 public:
-    ReplyParser() {
+    // Interim replies count towards the line limit of the reply they precede (`linesBefore`),
+    // so that a server cannot keep a request waiting with an endless run of them.
+    explicit ReplyParser(std::size_t linesBefore) : lines_(linesBefore) {
         header_limit(HttpTransport::kMaxHeaderBytes);
         body_limit(HttpTransport::kMaxBodyBytes);
     }
@@ -130,6 +134,7 @@ public:
     const std::string& StatusLine() const { return statusLine_; }
     bool HasLocation() const { return hasLocation_; }
     bool TooManyLines() const { return tooManyLines_; }
+    std::size_t Lines() const { return lines_; }
     const std::vector<std::string>& SetCookies() const { return setCookies_; }
     std::string& Body() { return body_; }
 
@@ -139,7 +144,13 @@ private:
         ec = http::error::bad_method; // never called for replies
     }
 
-    void on_response_impl(int code, beast::string_view reason, int version, error_code&) override {
+    void on_response_impl(int code, beast::string_view reason, int version,
+                          error_code& ec) override {
+        if (lines_ >= HttpTransport::kMaxHeaderLines) {
+            tooManyLines_ = true;
+            ec = http::error::header_limit;
+            return;
+        }
         char head[32];
         std::snprintf(head, sizeof head, "HTTP/%d.%d %03d ", version / 10, version % 10, code);
         statusLine_ = head;
@@ -511,8 +522,9 @@ struct HttpTransport::Impl {
     // Reads the reply to the request just sent. I/O failures come back as an error code, with
     // `gotAny` telling whether any byte of a reply arrived; a refused reply throws.
     error_code ReadReply(const Url& url, std::string& body, bool& gotAny) {
+        std::size_t interimLines = 0;
         for (;;) {
-            auto parser = std::make_unique<ReplyParser>();
+            auto parser = std::make_unique<ReplyParser>(interimLines);
             error_code ec = ReadUntil(
                 *parser, [&] { return parser->is_header_done(); }, gotAny);
             if (ec) {
@@ -525,8 +537,12 @@ struct HttpTransport::Impl {
             for (const std::string& value : parser->SetCookies())
                 cookies.Store(value, url.host, url.target);
             const int status = parser->Status();
-            if (status == 100)
+            // Interim replies (100 Continue, 103 Early Hints, ...) precede the real one; 101
+            // would switch to a protocol that was never asked for.
+            if (status / 100 == 1 && status != 101) {
+                interimLines = parser->Lines() + 1; // its header lines and its status line
                 continue;
+            }
             const bool redirect =
                 (status >= 300 && status <= 399 && status != 304) || parser->HasLocation();
             if (redirect || status < 200 || status > 299) {
@@ -659,6 +675,50 @@ void HttpTransport::SetEndpointForTesting(
     std::optional<std::pair<std::string, std::uint16_t>> endpoint) {
     impl_->endpointOverride = std::move(endpoint);
     impl_->Close();
+}
+
+std::string HttpTransport::ReadReplyForTesting(std::string_view replyBytes) {
+    BusyGuard guard(impl_->busy);
+    impl_->Close();
+    int fds[2];
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds) != 0)
+        throw TransportError(SocketErrorText(errno));
+    // The peer writes from its own thread: a reply larger than the socket buffer would block
+    // a write made before the reading starts.
+    std::thread peer([fd = fds[1], bytes = replyBytes] {
+        std::string_view rest = bytes;
+        while (!rest.empty()) {
+            ssize_t n = ::send(fd, rest.data(), rest.size(), MSG_NOSIGNAL);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                break; // the reader gave up and closed its end
+            rest.remove_prefix(static_cast<std::size_t>(n));
+        }
+        ::close(fd);
+    });
+    struct Join {
+        std::thread& t;
+        Impl& impl;
+        ~Join() {
+            impl.Close(); // first, so that a peer still writing sees the close
+            t.join();
+        }
+    } join{peer, *impl_};
+
+    error_code ec;
+    impl_->socket.assign(tcp::v4(), fds[0], ec);
+    if (ec) {
+        ::close(fds[0]);
+        throw TransportError(ErrorText(ec));
+    }
+    const Url url = ParseUrl("http://reply.test/");
+    std::string body;
+    bool gotAny = false;
+    ec = impl_->ReadReply(url, body, gotAny);
+    if (ec)
+        throw TransportError(ErrorText(ec));
+    return body;
 }
 
 } // namespace torvel

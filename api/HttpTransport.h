@@ -49,6 +49,8 @@ std::string SocketErrorText(int errorNumber);
 class HttpTransport {
 public:
     static constexpr std::uint64_t kMaxBodyBytes = 256ull * 1024 * 1024;
+    // Header lines of a reply; the interim (1xx) replies before it count, with their status
+    // lines.
     static constexpr std::size_t kMaxHeaderLines = 255;
     static constexpr std::size_t kMaxHeaderBytes = 64 * 1024;
 
@@ -88,6 +90,12 @@ public:
     // header, cookies) still follows the address. Lets tests run the real default host names
     // against a local server. std::nullopt goes back to normal.
     void SetEndpointForTesting(std::optional<std::pair<std::string, std::uint16_t>> endpoint);
+
+    // Runs the real reply reading on bytes that a server sends before it closes the
+    // connection, as if they answered a request to "http://reply.test/": returns the body or
+    // throws the TransportError that request would. Lets fuzzers reach the reading code
+    // without a server.
+    std::string ReadReplyForTesting(std::string_view replyBytes);
 
 private:
     struct Impl;
