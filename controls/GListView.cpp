@@ -101,7 +101,7 @@ QVariant TGListModel::background(int row) const {
     if (corZebra_ == kColorNone)
         return {};
     int color = row % 2 == 1 ? corZebra_ : kColorWhite;
-    if (checkboxes_ && rows_.Rows()[static_cast<size_t>(row)].checked) {
+    if (checkboxes_ && rows_.Checked(row + 1)) {
         // A checked row without a check colour keeps the list's own background.
         if (checkCor_ == kColorNone)
             return {};
@@ -113,18 +113,17 @@ QVariant TGListModel::background(int row) const {
 QVariant TGListModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= rows_.RowCount() || index.column() >= ColumnCount())
         return {};
-    const ListRow& row = rows_.Rows()[static_cast<size_t>(index.row())];
+    const int row = index.row() + 1;
     const int column = index.column();
     switch (role) {
     case Qt::DisplayRole:
+        // Column 0 shows the caption; a row read from a source has none.
         if (column == 0)
-            return ToQString(row.caption);
-        if (static_cast<size_t>(column) <= row.cells.size())
-            return ToQString(row.cells[static_cast<size_t>(column - 1)]);
-        return QString();
+            return rows_.IsSourceRow(row) ? QString() : ToQString(rows_.Row(row).caption);
+        return ToQString(rows_.CellView(column, row));
     case Qt::CheckStateRole:
         if (column == 0 && checkboxes_)
-            return static_cast<int>(row.checked ? Qt::Checked : Qt::Unchecked);
+            return static_cast<int>(rows_.Checked(row) ? Qt::Checked : Qt::Unchecked);
         return {};
     case Qt::BackgroundRole:
         return background(index.row());
@@ -363,6 +362,11 @@ void TGListView::EndUpdate() {
 
 void TGListView::SetRows(std::vector<ListRow> rows) {
     Rows().Assign(std::move(rows));
+}
+
+void TGListView::SetSourceRows(std::shared_ptr<const RowSource> source,
+                               const std::vector<uint32_t>& keys) {
+    Rows().AssignSource(std::move(source), keys);
 }
 
 void TGListView::SelectRow(int row) {

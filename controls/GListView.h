@@ -13,6 +13,8 @@
 #include <QPointer>
 #include <QTableView>
 
+#include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -131,6 +133,10 @@ public:
     void EndUpdate();
     // Replaces all rows with one reset.
     void SetRows(std::vector<torvel::ListRow> rows);
+    // Replaces all rows with one reset by rows read from `source`, one per key: the list keeps
+    // no copies of their texts until a cell is written.
+    void SetSourceRows(std::shared_ptr<const torvel::RowSource> source,
+                       const std::vector<uint32_t>& keys);
 
     void SelectRow(int row); // 0 or a row that does not exist clears the selection
     bool Checked(int row) const;

@@ -33,34 +33,101 @@ std::string replaceAll(std::string_view text, std::string_view from, std::string
 
 } // namespace
 
+namespace {
+
+// One line of the row file from a row's cells, however they are held.
+template <class CellAt> std::string rowFileLine(size_t count, CellAt cellAt) {
+    if (count == 1 && cellAt(0).empty())
+        return "\"\"";
+    std::string line;
+    for (size_t i = 0; i < count; ++i) {
+        if (i > 0)
+            line += '|';
+        const std::string_view cell = cellAt(i);
+        if (!needsQuotes(cell)) {
+            line += cell;
+            continue;
+        }
+        line += '"';
+        for (char c : cell) {
+            if (c == '"')
+                line += '"';
+            line += c;
+        }
+        line += '"';
+    }
+    // The quotes next to a bar go; those at the ends of the line and doubled ones inside stay.
+    return replaceAll(replaceAll(line, "|\"", "|"), "\"|", "|");
+}
+
+} // namespace
+
 char RowList::effectiveSeparator() {
     if (static_cast<unsigned char>(separator_) <= 32)
         separator_ = kDefaultSeparator;
     return separator_;
 }
 
+ListRow& RowList::materialize(const Slot& s) const {
+    if (!s.own) {
+        auto row = std::make_unique<ListRow>();
+        const size_t count = source_->CellCount(s.key);
+        row->cells.reserve(count);
+        for (size_t k = 1; k <= count; ++k)
+            row->cells.emplace_back(source_->Cell(s.key, k));
+        row->checked = s.checked;
+        s.own = std::move(row);
+    }
+    return *s.own;
+}
+
+size_t RowList::cellCount(const Slot& s) const {
+    return s.own ? s.own->cells.size() : source_->CellCount(s.key);
+}
+
+std::string_view RowList::cell(const Slot& s, size_t column) const {
+    return s.own ? std::string_view(s.own->cells[column - 1]) : source_->Cell(s.key, column);
+}
+
 void RowList::Clear() {
     if (observer_)
         observer_->AboutToReset();
     rows_.clear();
+    source_.reset();
     if (observer_)
         observer_->ResetDone();
 }
 
 std::string RowList::GetCell(int column, int row) const {
+    return std::string(CellView(column, row));
+}
+
+std::string_view RowList::CellView(int column, int row) const {
     if (!HasCell(column, row))
         return {};
-    return Row(row).cells[static_cast<size_t>(column - 1)];
+    return cell(slot(row), static_cast<size_t>(column));
 }
 
 bool RowList::HasCell(int column, int row) const {
-    return validRow(row) && column >= 1 && static_cast<size_t>(column) <= Row(row).cells.size();
+    return validRow(row) && column >= 1 && static_cast<size_t>(column) <= cellCount(slot(row));
+}
+
+int RowList::CellCount(int row) const {
+    return validRow(row) ? static_cast<int>(cellCount(slot(row))) : 0;
+}
+
+const ListRow& RowList::Row(int row) const {
+    return materialize(slot(row));
+}
+
+bool RowList::IsSourceRow(int row) const {
+    return validRow(row) && !slot(row).own;
 }
 
 void RowList::SetCell(int column, int row, std::string_view text) {
     if (!HasCell(column, row))
         return;
-    rows_[static_cast<size_t>(row - 1)].cells[static_cast<size_t>(column - 1)] = text;
+    materialize(slot(row)).cells[static_cast<size_t>(column - 1)] = text;
     if (observer_)
         observer_->RowsChanged(row - 1, row - 1);
 }
@@ -86,14 +153,20 @@ int RowList::AddRow(std::string_view values, int row) {
         const int index = RowCount();
         if (observer_)
             observer_->RowsAboutToBeInserted(index, index);
-        rows_.push_back(ListRow{{}, CutCells(values, separator), false});
+        Slot s;
+        s.own = std::make_unique<ListRow>(ListRow{{}, CutCells(values, separator), false});
+        rows_.push_back(std::move(s));
         if (observer_)
             observer_->RowsInserted();
         return index + 1;
     }
     if (!validRow(row))
         return 0;
-    rows_[static_cast<size_t>(row - 1)].cells = CutCells(values, separator);
+    const Slot& s = slot(row);
+    if (s.own)
+        s.own->cells = CutCells(values, separator);
+    else
+        s.own = std::make_unique<ListRow>(ListRow{{}, CutCells(values, separator), s.checked});
     if (observer_)
         observer_->RowsChanged(row - 1, row - 1);
     return row;
@@ -113,9 +186,8 @@ void RowList::NumberRows(int column) {
     if (column < 1 || rows_.empty())
         return;
     for (size_t i = 0; i < rows_.size(); ++i) {
-        auto& cells = rows_[i].cells;
-        if (static_cast<size_t>(column) <= cells.size())
-            cells[static_cast<size_t>(column - 1)] = std::to_string(i + 1);
+        if (static_cast<size_t>(column) <= cellCount(rows_[i]))
+            materialize(rows_[i]).cells[static_cast<size_t>(column - 1)] = std::to_string(i + 1);
     }
     if (observer_)
         observer_->RowsChanged(0, RowCount() - 1);
@@ -124,46 +196,26 @@ void RowList::NumberRows(int column) {
 ColumnSum RowList::SumColumn(int column, bool checkedOnly) const {
     ColumnSum result;
     for (int r = 1; r <= RowCount(); ++r) {
-        if (checkedOnly && !Row(r).checked)
+        if (checkedOnly && !Checked(r))
             continue;
         if (!HasCell(column, r)) {
             result.message = "Erro ao obter soma da coluna.: " + std::to_string(column);
             return result;
         }
-        if (auto value = ReadNumber(GetCell(column, r), ','))
+        if (auto value = ReadNumber(CellView(column, r), ','))
             result.sum += *value;
     }
     return result;
 }
 
 std::string RowList::RowFileLine(const std::vector<std::string>& cells) {
-    if (cells.size() == 1 && cells.front().empty())
-        return "\"\"";
-    std::string line;
-    for (size_t i = 0; i < cells.size(); ++i) {
-        if (i > 0)
-            line += '|';
-        const std::string& cell = cells[i];
-        if (!needsQuotes(cell)) {
-            line += cell;
-            continue;
-        }
-        line += '"';
-        for (char c : cell) {
-            if (c == '"')
-                line += '"';
-            line += c;
-        }
-        line += '"';
-    }
-    // The quotes next to a bar go; those at the ends of the line and doubled ones inside stay.
-    return replaceAll(replaceAll(line, "|\"", "|"), "\"|", "|");
+    return rowFileLine(cells.size(), [&](size_t i) { return std::string_view(cells[i]); });
 }
 
 std::string RowList::RowFileText() const {
     std::string text;
-    for (const ListRow& row : rows_) {
-        text += RowFileLine(row.cells);
+    for (const Slot& s : rows_) {
+        text += rowFileLine(cellCount(s), [&](size_t i) { return cell(s, i + 1); });
         text += "\r\n";
     }
     return text;
@@ -184,8 +236,12 @@ int RowList::AppendLines(std::string_view text) {
         observer_->RowsAboutToBeInserted(first, first + count - 1);
     rows_.reserve(rows_.size() + lines.size());
     // Each line gets a separator of its own before the cut, hence one extra empty last cell.
-    for (const std::string& line : lines)
-        rows_.push_back(ListRow{{}, CutCells(line + kDefaultSeparator, separator), false});
+    for (const std::string& line : lines) {
+        Slot s;
+        s.own = std::make_unique<ListRow>(
+            ListRow{{}, CutCells(line + kDefaultSeparator, separator), false});
+        rows_.push_back(std::move(s));
+    }
     if (observer_)
         observer_->RowsInserted();
     return count;
@@ -198,13 +254,17 @@ int RowList::LoadRows(const std::string& fileName) {
 }
 
 bool RowList::Checked(int row) const {
-    return validRow(row) && Row(row).checked;
+    if (!validRow(row))
+        return false;
+    const Slot& s = slot(row);
+    return s.own ? s.own->checked : s.checked;
 }
 
 void RowList::SetChecked(int row, bool checked) {
-    if (!validRow(row) || Row(row).checked == checked)
+    if (!validRow(row) || Checked(row) == checked)
         return;
-    rows_[static_cast<size_t>(row - 1)].checked = checked;
+    Slot& s = rows_[static_cast<size_t>(row - 1)];
+    (s.own ? s.own->checked : s.checked) = checked;
     if (observer_)
         observer_->RowsChanged(row - 1, row - 1);
 }
@@ -212,7 +272,30 @@ void RowList::SetChecked(int row, bool checked) {
 void RowList::Assign(std::vector<ListRow> rows) {
     if (observer_)
         observer_->AboutToReset();
-    rows_ = std::move(rows);
+    rows_.clear();
+    source_.reset();
+    rows_.reserve(rows.size());
+    for (ListRow& row : rows) {
+        Slot s;
+        s.own = std::make_unique<ListRow>(std::move(row));
+        rows_.push_back(std::move(s));
+    }
+    if (observer_)
+        observer_->ResetDone();
+}
+
+void RowList::AssignSource(std::shared_ptr<const RowSource> source,
+                           const std::vector<uint32_t>& keys) {
+    if (observer_)
+        observer_->AboutToReset();
+    rows_.clear();
+    rows_.shrink_to_fit(); // a long former list must not stay reserved beside the new one
+    source_ = std::move(source);
+    if (source_) {
+        rows_.resize(keys.size());
+        for (size_t i = 0; i < keys.size(); ++i)
+            rows_[i].key = keys[i];
+    }
     if (observer_)
         observer_->ResetDone();
 }

@@ -2,11 +2,25 @@
 // "|"-joined text, column sums and numbering, and the row file that the lists save and append.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace torvel {
+
+// Rows that a list shows without holding copies of their texts: a list of a hundred thousand
+// products would otherwise keep every field again as strings of its own. A row of the list names
+// a row of the source by a key; its cells are read from the source whenever they are asked for.
+class RowSource {
+public:
+    virtual ~RowSource() = default;
+    virtual size_t CellCount(uint32_t key) const = 0;
+    // Cell `column` (1-based, at most CellCount) of the source row `key`.
+    virtual std::string_view Cell(uint32_t key, size_t column) const = 0;
+};
 
 struct ListRow {
     std::string caption;            // text of column 0; the program never writes it
@@ -56,7 +70,11 @@ public:
 
     // Empty text when the row or the cell does not exist.
     std::string GetCell(int column, int row) const;
+    // The same without a copy; valid until the list or its source changes.
+    std::string_view CellView(int column, int row) const;
     bool HasCell(int column, int row) const;
+    // Number of cells of the row; 0 when the row does not exist.
+    int CellCount(int row) const;
     // Does nothing when the cell does not exist.
     void SetCell(int column, int row, std::string_view text);
 
@@ -84,11 +102,16 @@ public:
     bool Checked(int row) const;
     void SetChecked(int row, bool checked);
 
-    // 1-based; the row must exist.
-    const ListRow& Row(int row) const { return rows_[static_cast<size_t>(row - 1)]; }
-    const std::vector<ListRow>& Rows() const { return rows_; }
+    // 1-based; the row must exist. A row read from a source gets copies of its cells here, so
+    // whole-list work goes through GetCell/CellView instead.
+    const ListRow& Row(int row) const;
     // Replaces all rows at once (one reset for a view, however many rows).
     void Assign(std::vector<ListRow> rows);
+    // Replaces all rows at once by rows of a source, one per key, in this order. They hold no
+    // texts of their own until one of their cells is written.
+    void AssignSource(std::shared_ptr<const RowSource> source, const std::vector<uint32_t>& keys);
+    // Whether the row is still read from the source (false for rows that hold their cells).
+    bool IsSourceRow(int row) const;
 
     // The cells of `values` cut at `separator`: n separators give n + 1 cells, the last one
     // possibly empty. Nothing is trimmed or unquoted.
@@ -97,10 +120,23 @@ public:
     static std::string RowFileLine(const std::vector<std::string>& cells);
 
 private:
+    // One row: its own cells, or a key into source_ (own is then null until a write or Row()).
+    struct Slot {
+        mutable std::unique_ptr<ListRow> own;
+        uint32_t key = 0;
+        bool checked = false; // of a source row; a row with its own cells keeps it there
+    };
+
     bool validRow(int row) const { return row >= 1 && row <= RowCount(); }
+    const Slot& slot(int row) const { return rows_[static_cast<size_t>(row - 1)]; }
+    // The row's own cells, copied from the source first when it has none.
+    ListRow& materialize(const Slot& s) const;
+    size_t cellCount(const Slot& s) const;
+    std::string_view cell(const Slot& s, size_t column) const;
     char effectiveSeparator();
 
-    std::vector<ListRow> rows_;
+    std::vector<Slot> rows_;
+    std::shared_ptr<const RowSource> source_;
     char separator_ = kDefaultSeparator;
     RowListObserver* observer_ = nullptr;
 };

@@ -10,6 +10,7 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <set>
 #include <string>
 #include <sys/resource.h>
@@ -448,6 +449,152 @@ TEST_F(RowListFileTest, ObserverHearsEveryChangeWithItsRows) {
         c.action(list);
         EXPECT_EQ(recorder.log, c.log) << c.name;
     }
+}
+
+// Rows kept by a table elsewhere: "<key>|name <key>|<key * 10>", and a count of every cell read.
+class TableSource : public RowSource {
+public:
+    size_t CellCount(uint32_t key) const override { return key == 99 ? 1 : 3; }
+    std::string_view Cell(uint32_t key, size_t column) const override {
+        if (key == 99)
+            return "";
+        cells_ = {std::to_string(key), "name " + std::to_string(key), std::to_string(key * 10)};
+        return keep(cells_[column - 1]);
+    }
+
+private:
+    // Views stay valid as long as the source: every text read is kept.
+    std::string_view keep(const std::string& text) const { return *kept_.insert(text).first; }
+    mutable std::vector<std::string> cells_;
+    mutable std::set<std::string> kept_;
+};
+
+// The same rows held as copies: what a source-backed list must behave like.
+std::vector<ListRow> copiesOf(const TableSource& source, const std::vector<uint32_t>& keys) {
+    std::vector<ListRow> rows;
+    for (uint32_t key : keys) {
+        ListRow row;
+        for (size_t k = 1; k <= source.CellCount(key); ++k)
+            row.cells.emplace_back(source.Cell(key, k));
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+TEST(RowListSource, BehavesLikeCopiesOfItsRowsUnderEveryOperation) {
+    const std::vector<uint32_t> keys = {7, 3, 99, 12, 5};
+    struct Case {
+        std::string name;
+        void (*action)(RowList&);
+    };
+    const std::vector<Case> cases = {
+        {"nothing", [](RowList&) {}},
+        {"set cell", [](RowList& l) { l.SetCell(2, 2, "changed"); }},
+        {"set missing cell", [](RowList& l) { l.SetCell(4, 2, "x"); }},
+        {"refill", [](RowList& l) { l.AddRow("a|b", 4); }},
+        {"append", [](RowList& l) { l.AddRow("9|nine|90", 0); }},
+        {"delete", [](RowList& l) { l.DeleteRow(1); }},
+        {"delete last", [](RowList& l) { l.DeleteRow(5); }},
+        {"number", [](RowList& l) { l.NumberRows(1); }},
+        {"number a column some rows lack", [](RowList& l) { l.NumberRows(3); }},
+        {"check then refill",
+         [](RowList& l) {
+             l.SetChecked(2, true);
+             l.AddRow("r|e|f|i|l|l", 2);
+         }},
+        {"check, set a cell, uncheck another",
+         [](RowList& l) {
+             l.SetChecked(1, true);
+             l.SetChecked(4, true);
+             l.SetCell(1, 4, "x");
+             l.SetChecked(1, false);
+         }},
+        {"clear and append",
+         [](RowList& l) {
+             l.Clear();
+             l.AddRow("z", 0);
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto source = std::make_shared<TableSource>();
+        RowList viewed;
+        viewed.AssignSource(source, keys);
+        RowList copied;
+        copied.Assign(copiesOf(*source, keys));
+        c.action(viewed);
+        c.action(copied);
+        ASSERT_EQ(viewed.RowCount(), copied.RowCount());
+        EXPECT_EQ(viewed.RowFileText(), copied.RowFileText());
+        for (int r = 0; r <= viewed.RowCount() + 1; ++r) {
+            EXPECT_EQ(viewed.Checked(r), copied.Checked(r)) << r;
+            EXPECT_EQ(viewed.CellCount(r), copied.CellCount(r)) << r;
+            for (int column = 0; column <= 7; ++column) {
+                EXPECT_EQ(viewed.GetCell(column, r), copied.GetCell(column, r))
+                    << r << "," << column;
+                EXPECT_EQ(viewed.HasCell(column, r), copied.HasCell(column, r))
+                    << r << "," << column;
+            }
+        }
+        for (bool checkedOnly : {false, true}) {
+            const ColumnSum a = viewed.SumColumn(3, checkedOnly);
+            const ColumnSum b = copied.SumColumn(3, checkedOnly);
+            EXPECT_EQ(a.sum, b.sum);
+            EXPECT_EQ(a.message, b.message);
+        }
+        for (int r = 1; r <= viewed.RowCount(); ++r)
+            EXPECT_EQ(viewed.Row(r).cells, copied.Row(r).cells) << r;
+    }
+}
+
+TEST(RowListSource, RowsHoldNoCopiesUntilWritten) {
+    auto source = std::make_shared<TableSource>();
+    RowList list;
+    list.AssignSource(source, {1, 2, 3, 4});
+    // Reading, summing, saving and checking leave every row with the source.
+    list.GetCell(2, 1);
+    list.SumColumn(3, false);
+    list.RowFileText();
+    list.SetChecked(3, true);
+    for (int r = 1; r <= 4; ++r)
+        EXPECT_TRUE(list.IsSourceRow(r)) << r;
+    EXPECT_EQ(list.CellView(2, 2), "name 2");
+    // A write gives that row, and only that row, cells of its own; the source is not written.
+    list.SetCell(2, 2, "own");
+    EXPECT_FALSE(list.IsSourceRow(2));
+    EXPECT_TRUE(list.IsSourceRow(1));
+    EXPECT_TRUE(list.IsSourceRow(3));
+    EXPECT_EQ(source->Cell(2, 2), "name 2");
+    EXPECT_EQ(list.GetCell(2, 2), "own");
+    EXPECT_TRUE(list.Checked(3));
+    list.AddRow("a|b", 3); // a refilled row keeps its check mark
+    EXPECT_FALSE(list.IsSourceRow(3));
+    EXPECT_TRUE(list.Checked(3));
+    EXPECT_FALSE(list.IsSourceRow(0));
+    EXPECT_FALSE(list.IsSourceRow(5));
+}
+
+TEST(RowListSource, ReplacingTheRowsIsOneReset) {
+    struct Resets : RowListObserver {
+        void RowsAboutToBeInserted(int, int) override { log += "i"; }
+        void RowsInserted() override { log += "I"; }
+        void RowsAboutToBeRemoved(int, int) override { log += "d"; }
+        void RowsRemoved() override { log += "D"; }
+        void RowsChanged(int, int) override { log += "c"; }
+        void AboutToReset() override { log += "r"; }
+        void ResetDone() override { log += "R"; }
+        std::string log;
+    } observer;
+    RowList list;
+    list.AddRow("old|row", 0);
+    list.SetObserver(&observer);
+    auto source = std::make_shared<TableSource>();
+    list.AssignSource(source, std::vector<uint32_t>(1000, 1));
+    EXPECT_EQ(observer.log, "rR");
+    EXPECT_EQ(list.RowCount(), 1000);
+    EXPECT_EQ(list.GetCell(1, 1), "1");
+    list.AssignSource(nullptr, {});
+    EXPECT_EQ(list.RowCount(), 0);
 }
 
 } // namespace

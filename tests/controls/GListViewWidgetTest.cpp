@@ -21,6 +21,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <chrono>
 #include <fstream>
 #include <iostream>
@@ -508,6 +509,57 @@ TEST_F(GListViewTest, SetRowsReplacesEverythingAtOnce) {
     EXPECT_EQ(resets.count(), 1);
     EXPECT_EQ(list_->RowCount(), 10000);
     EXPECT_EQ(list_->Model()->index(9999, 1).data().toString(), "10000");
+}
+
+// Products held elsewhere: key k shows "k" and "Produto k" (with an accent, as bytes).
+class ProductSource : public RowSource {
+public:
+    explicit ProductSource(int count) {
+        for (int k = 0; k < count; ++k)
+            names_.push_back({std::to_string(k), "P\xE3o " + std::to_string(k)});
+    }
+    size_t CellCount(uint32_t) const override { return 2; }
+    std::string_view Cell(uint32_t key, size_t column) const override {
+        return names_[key][column - 1];
+    }
+
+private:
+    std::vector<std::array<std::string, 2>> names_;
+};
+
+TEST_F(GListViewTest, RowsReadFromASourceShowCheckAndEditLikeOwnRows) {
+    list_->SetCheckboxes(true);
+    list_->SetCorZebra(15007690);
+    list_->SetCheckCor(kColorBlack);
+    fill(2);
+    QSignalSpy resets(list_->Model(), &QAbstractItemModel::modelReset);
+    list_->SetSourceRows(std::make_shared<ProductSource>(50000), {4, 49999, 0});
+    EXPECT_EQ(resets.count(), 1);
+    ASSERT_EQ(list_->RowCount(), 3);
+    EXPECT_EQ(list_->Model()->index(1, 1).data().toString(), "49999");
+    EXPECT_EQ(list_->Model()->index(0, 2).data().toString(), QString::fromUtf8("Pão 4"));
+    EXPECT_EQ(list_->Model()->index(0, 0).data().toString(), "");
+    EXPECT_EQ(list_->Model()->index(0, 3).data().toString(), ""); // beyond the row's cells
+    EXPECT_EQ(list_->GetCell(1, 3), "0");
+
+    // Checking by the mouse and by Space; the colour follows.
+    QTest::mouseClick(list_->viewport(), Qt::LeftButton, {}, checkBoxCentre(2));
+    EXPECT_TRUE(list_->Checked(2));
+    EXPECT_EQ(background(2).value<QBrush>().color(), QColor(0, 0, 0));
+    QTest::mouseClick(list_->viewport(), Qt::LeftButton, {}, cellCentre(3, 2));
+    QTest::keyClick(list_, Qt::Key_Space);
+    EXPECT_TRUE(list_->Checked(3));
+    EXPECT_TRUE(list_->Rows().IsSourceRow(2));
+
+    // Written cells reach the view; the row keeps its check mark.
+    QSignalSpy changes(list_->Model(), &QAbstractItemModel::dataChanged);
+    list_->SetCell(2, 2, "Outro");
+    EXPECT_EQ(changes.count(), 1);
+    EXPECT_EQ(list_->Model()->index(1, 2).data().toString(), "Outro");
+    EXPECT_TRUE(list_->Checked(2));
+    EXPECT_EQ(list_->SelectedRow(), 3);
+    list_->DeleteRow(1);
+    EXPECT_EQ(list_->GetCell(1, 1), "49999");
 }
 
 } // namespace
