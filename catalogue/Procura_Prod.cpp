@@ -10,8 +10,11 @@
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPainter>
 #include <QPointer>
 
+#include <algorithm>
+#include <array>
 #include <exception>
 #ifdef __GLIBC__
 #include <malloc.h>
@@ -27,13 +30,22 @@ constexpr int kPanelBgr = torvel::ColorRGB(255, 255, 213);
 constexpr int kCodeMaxLength = 13;
 constexpr size_t kChosenIdLength = 10;
 
-// The legend: the keys in red, their meanings in navy drawn over them with the same font, so
-// that the blanks of each text leave room for the other's words.
+// The legend's texts as two labels, the keys and their meanings, whose blanks leave room for
+// each other's words. They are kept for what they say; the legend itself is drawn by KeyLegend,
+// since blanks line up only in the one font they were counted for.
 const char* const kLegendKeys =
     " F2                                      F3                              F4                   "
     "               F5                           ";
 const char* const kLegendMeanings = "     - Parte do Nome             - Marca                     "
                                     "- Cod. Barras              - Referencia       ";
+struct LegendPair {
+    const char* key;
+    const char* meaning;
+};
+const LegendPair kLegendPairs[] = {{"F2", " - Parte do Nome"},
+                                   {"F3", " - Marca"},
+                                   {"F4", " - Cod. Barras"},
+                                   {"F5", " - Referencia"}};
 const char* const kLegendSpoken = "F2 - Parte do Nome, F3 - Marca, F4 - Cod. Barras, "
                                   "F5 - Referencia";
 
@@ -54,6 +66,74 @@ void paint(QWidget* widget, int backgroundBgr, int textBgr) {
     p.setColor(QPalette::WindowText, torvel::ToQColor(textBgr));
     widget->setPalette(p);
 }
+
+// A listed product's cells: ID, Nome, Referencia, Marca, UND, Preço, V. Sugerido.
+class ProductRows : public torvel::RowSource {
+public:
+    explicit ProductRows(std::shared_ptr<const torvel::ProductTable> table)
+        : table_(std::move(table)) {}
+    size_t CellCount(uint32_t) const override { return kCells.size(); }
+    std::string_view Cell(uint32_t key, size_t column) const override {
+        return table_->Field(key, kCells[column - 1]);
+    }
+
+private:
+    static constexpr std::array<torvel::ProductField, 7> kCells = {
+        torvel::ProductField::Id,         torvel::ProductField::Nome,
+        torvel::ProductField::Referencia, torvel::ProductField::Marca,
+        torvel::ProductField::Und,        torvel::ProductField::Preco,
+        torvel::ProductField::VSugerido};
+    std::shared_ptr<const torvel::ProductTable> table_;
+};
+
+// The key legend under the list, drawn in one piece: each key in red followed by its meaning in
+// navy, the four pairs at fixed places, so that no font's widths can make them run together.
+class KeyLegend : public QWidget {
+public:
+    static constexpr int kPairs = 4;
+    static constexpr int kFirstX = 8;
+    static constexpr int kSlotWidth = 208; // four slots and the margin fit in 840 pixels
+
+    KeyLegend(QWidget* parent, const QFont& font) : QWidget(parent) {
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setFont(font);
+        fitFont();
+    }
+
+    // Where each pair starts, relative to the legend.
+    static int PairX(int pair) { return kFirstX + pair * kSlotWidth; }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        const QFontMetrics metrics(font());
+        const int baseline = (height() + metrics.ascent() - metrics.descent()) / 2;
+        for (int i = 0; i < kPairs; ++i) {
+            int x = PairX(i);
+            painter.setPen(torvel::ToQColor(torvel::ColorRGB(255, 0, 0)));
+            painter.drawText(x, baseline, kLegendPairs[i].key);
+            x += metrics.horizontalAdvance(kLegendPairs[i].key);
+            painter.setPen(torvel::ToQColor(torvel::kColorNavy));
+            painter.drawText(x, baseline, kLegendPairs[i].meaning);
+        }
+    }
+
+private:
+    // A substitute for the legend's font may be wider: shrink it until every pair fits its slot.
+    void fitFont() {
+        QFont f = font();
+        while (f.pixelSize() > 9 && widestPair(f) > kSlotWidth - 8)
+            f.setPixelSize(f.pixelSize() - 1);
+        setFont(f);
+    }
+    static int widestPair(const QFont& f) {
+        const QFontMetrics metrics(f);
+        int widest = 0;
+        for (const auto& pair : kLegendPairs)
+            widest = std::max(widest, metrics.horizontalAdvance(QString(pair.key) + pair.meaning));
+        return widest;
+    }
+};
 
 QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, const QRect& rect) {
     auto* label = new QLabel(text, parent);
@@ -123,7 +203,12 @@ void TFProcura_Prod::buildWindow() {
     Label6 = makeLabel(this, "Label6", kLegendMeanings, QRect(16, 449, 756, 18));
     Label6->setFont(legendFont);
     paint(Label6, torvel::kColorNone, torvel::kColorNavy);
-    Label6->raise();
+    Label2->setVisible(false);
+    Label6->setVisible(false);
+    auto* legend = new KeyLegend(this, legendFont);
+    legend->setObjectName("Legenda");
+    legend->setAccessibleName(kLegendSpoken);
+    legend->setGeometry(Label1->geometry());
 
     Digitando = new QFrame(this);
     Digitando->setObjectName("Digitando");
@@ -169,10 +254,12 @@ void TFProcura_Prod::buildWindow() {
 }
 
 void TFProcura_Prod::FormCreate() {
+    // A fresh table: rows still listed from a former one keep reading theirs.
+    table_ = std::make_shared<torvel::ProductTable>();
     try {
         // A large catalogue takes a while: keep the screen painting, but leave the user's
         // input queued until the window can take it.
-        table_.Load([] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
+        table_->Load([] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
     } catch (const std::exception& e) {
         // The products read before the failure stay; the window opens all the same.
         torvel::ShowError(torvel::ToQString(e.what()));
@@ -317,27 +404,18 @@ void TFProcura_Prod::ApplySearch() {
     }
     // Read first: a filter that cannot be read changes nothing.
     const torvel::ProductFilter filter(torvel::BuildSearchFilter(mode, text, StoreId));
-    const std::vector<uint32_t> rows = table_.Select(filter);
+    const std::vector<uint32_t> rows = table_->Select(filter);
     SetSearchMode(SearchMode::None);
     FillList(rows);
     ChosenProductId.clear();
 }
 
 void TFProcura_Prod::FillList(const std::vector<uint32_t>& rows) {
-    using torvel::ProductField;
-    std::vector<torvel::ListRow> listRows(rows.size());
-    for (size_t i = 0; i < rows.size(); ++i) {
-        const uint32_t r = rows[i];
-        auto field = [&](ProductField f) { return std::string(table_.Field(r, f)); };
-        listRows[i].cells = {field(ProductField::Id),         field(ProductField::Nome),
-                             field(ProductField::Referencia), field(ProductField::Marca),
-                             field(ProductField::Und),        field(ProductField::Preco),
-                             field(ProductField::VSugerido)};
-    }
     // Drawing is suspended and the view hears of the new rows once, however many there are.
+    // The rows are the table's own products: the list reads their fields from the table.
     gLista->BeginUpdate();
     gLista->Clear();
-    gLista->SetRows(std::move(listRows));
+    gLista->SetSourceRows(std::make_shared<ProductRows>(table_), rows);
     gLista->setFocus();
     // Queued: it reaches the list once the event loop runs and selects the first row.
     torvel::PressKey(torvel::VK_DOWN, 1);

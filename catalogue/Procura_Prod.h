@@ -8,6 +8,7 @@
 
 #include <QDialog>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -58,7 +59,7 @@ public:
     torvel::SearchMode CurrentSearchMode() const;
     // Whether the window sees keys before the focused control (off while the panel is open).
     bool KeyPreview() const { return keyPreview_; }
-    const torvel::ProductTable& Table() const { return table_; }
+    const torvel::ProductTable& Table() const { return *table_; }
 
 public slots:
     // Every way of closing other than ChooseProduct hands back no product.
@@ -71,6 +72,7 @@ private:
     void buildWindow();
     void caretToEnd();
 
-    torvel::ProductTable table_;
+    // Shared with the list, which reads the listed products' fields from it.
+    std::shared_ptr<torvel::ProductTable> table_ = std::make_shared<torvel::ProductTable>();
     bool keyPreview_ = true;
 };

@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cstring>
 #include <limits>
+#include <unordered_map>
 
 namespace torvel {
 namespace {
@@ -233,21 +234,47 @@ void ProductTable::LoadText(std::string_view text, const Progress& progress) {
     throttle.Check();
 
     std::string_view split[kProductFieldCount];
-    std::vector<std::pair<std::string, uint32_t>> run;
+    // Runs of equal primary keys are mostly the same name sold under several brands: names
+    // that are the same bytes have the same key, so each distinct name's key is made once, and
+    // a run of one name keeps its file order without any key.
+    std::vector<std::string_view> runNames;
+    std::unordered_map<std::string_view, uint32_t> distinct; // name -> index of its key
+    std::vector<std::string> distinctKeys;
+    std::vector<std::pair<uint32_t, uint32_t>> ordered; // key index, line
+    auto nameOf = [&](uint32_t line) {
+        SplitEight(text, lines[line], split);
+        return Cut(split[size_t(ProductField::Nome)], ProductField::Nome);
+    };
     auto byFullKeys = [&](KeyEntry* a, KeyEntry* b) {
-        run.clear();
+        runNames.clear();
+        bool allSame = true;
         for (KeyEntry* e = a; e < b; ++e) {
-            SplitEight(text, lines[e->line], split);
-            std::string key;
-            collation.AppendKey(Cut(split[size_t(ProductField::Nome)], ProductField::Nome), key);
-            run.emplace_back(std::move(key), e->line);
+            runNames.push_back(nameOf(e->line));
+            allSame = allSame && runNames.back() == runNames.front();
         }
-        std::sort(run.begin(), run.end());
+        if (allSame)
+            return; // already in file order
+        distinct.clear();
+        distinctKeys.clear();
+        ordered.clear();
+        for (size_t i = 0; i < runNames.size(); ++i) {
+            auto [hit, added] = distinct.try_emplace(runNames[i], uint32_t(distinctKeys.size()));
+            if (added) {
+                distinctKeys.emplace_back();
+                collation.AppendKey(runNames[i], distinctKeys.back());
+            }
+            ordered.emplace_back(hit->second, a[i].line);
+        }
+        std::sort(ordered.begin(), ordered.end(), [&](const auto& x, const auto& y) {
+            const int c = distinctKeys[x.first].compare(distinctKeys[y.first]);
+            return c != 0 ? c < 0 : x.second < y.second;
+        });
         for (KeyEntry* e = a; e < b; ++e)
-            e->line = run[size_t(e - a)].second;
+            e->line = ordered[size_t(e - a)].second;
     };
     SortByKeys(entries.data(), entries.data() + entries.size(), keys.data(), 0, byFullKeys);
-    keys = std::string();
+    // Given back now: a moved-in empty string would keep the buffer.
+    std::string().swap(keys);
     throttle.Check();
 
     // Both stores are sized once and written in place: the field store exactly, the capitals
@@ -255,8 +282,11 @@ void ProductTable::LoadText(std::string_view text, const Progress& progress) {
     fields_.resize(storeSize);
     char* fieldsOut = fields_.data();
     const UpperTable& capitals = Upper();
+    // Room for the worst case is reserved but not written: only the capitals that differ from
+    // their field are stored, and most catalogues are in capitals already.
     if (capitals.perByte)
-        upper_.resize(upperSize);
+        upper_.reserve(upperSize);
+    char upperScratch[256];
     size_t upperUsed = 0;
     rows_.reserve(entries.size());
     // Lines are visited out of order: fetch their places, then their text, well ahead.
@@ -283,14 +313,14 @@ void ProductTable::LoadText(std::string_view text, const Progress& progress) {
             // Most catalogues are in capitals already: such a field is its own upper case.
             size_t length = value.size();
             if (capitals.perByte) {
-                char* w = upper_.data() + upperUsed;
                 bool differs = false;
                 for (size_t k = 0; k < length; ++k) {
-                    w[k] = capitals.map[static_cast<unsigned char>(value[k])];
-                    differs |= w[k] != value[k];
+                    upperScratch[k] = capitals.map[static_cast<unsigned char>(value[k])];
+                    differs |= upperScratch[k] != value[k];
                 }
                 if (!differs)
                     continue;
+                upper_.append(upperScratch, length);
             } else {
                 std::string up = UpperCase(value);
                 if (up == value || up.size() > 255)

@@ -9,6 +9,7 @@
 #include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QFrame>
+#include <QImage>
 #include <QLabel>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -206,6 +207,40 @@ TEST_F(ProcuraProdTest, RowsHoldTheProductsFieldsInListOrder) {
     for (int column = 0; column < int(row.size()); ++column)
         EXPECT_EQ(window->gLista->GetCell(column, 1), row[size_t(column)]) << column;
     EXPECT_EQ(FromQString(window->gLista->Model()->index(0, 0).data().toString()), "");
+    // The list reads the products from the window's table instead of copying them.
+    EXPECT_TRUE(window->gLista->Rows().IsSourceRow(1));
+}
+
+TEST_F(ProcuraProdTest, KeyLegendReadsAsFourSeparatePairsWithinTheBar) {
+    Open();
+    auto* legend = window->findChild<QWidget*>("Legenda");
+    ASSERT_NE(legend, nullptr);
+    EXPECT_EQ(legend->accessibleName(),
+              "F2 - Parte do Nome, F3 - Marca, F4 - Cod. Barras, F5 - Referencia");
+    EXPECT_TRUE(legend->isVisible());
+    EXPECT_FALSE(window->Label2->isVisible());
+    EXPECT_FALSE(window->Label6->isVisible());
+    EXPECT_EQ(legend->geometry(), window->Label1->geometry());
+    const QImage image = window->grab(legend->geometry()).toImage();
+    // Column by column: red ink (a key), navy ink (a meaning), or neither.
+    std::string runs;
+    int lastInk = -1;
+    for (int x = 0; x < image.width(); ++x) {
+        bool red = false, navy = false;
+        for (int y = 0; y < image.height(); ++y) {
+            const QColor c = image.pixelColor(x, y);
+            red = red || (c.red() > 160 && c.green() < 110 && c.blue() < 110);
+            navy = navy || (c.blue() > 80 && c.red() < 90 && c.green() < 90);
+        }
+        ASSERT_FALSE(red && navy) << "a key and a meaning overlap at x = " << x;
+        const char ink = red ? 'K' : navy ? 'M' : 0;
+        if (ink && (runs.empty() || runs.back() != ink))
+            runs += ink;
+        if (ink)
+            lastInk = x;
+    }
+    EXPECT_EQ(runs, "KMKMKMKM");
+    EXPECT_LT(lastInk, image.width() - 4); // "Referencia" ends inside the bar
 }
 
 TEST_F(ProcuraProdTest, FirstKeyOpensThePanelInItsMode) {
