@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Runs every benchmark and prints the table of figure, reference and ratio: installs what is
+# missing, builds in Release into build-bench/, generates the data sets into build-bench/data/
+# once (20,000, 200,000 and 1,000,000 products, 10,000 orders each), then runs torvel_bench.
+# Arguments go to torvel_bench, e.g. --benchmark_filter='Search/200000'; TORVEL_BENCH_SIZES
+# names other catalogue sizes to generate (every data set under build-bench/data/ is run).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/setup.sh
+build=build-bench
+cmake --preset dev -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$build" --target torvel_bench torvel-benchgen torvel-server
+
+data="$build/data"
+for n in ${TORVEL_BENCH_SIZES:-20000 200000 1000000}; do
+    if [[ ! -f "$data/$n/dataset.txt" ]]; then
+        echo "bench: generating $n products and 10000 orders into $data/$n"
+        "$build/bench/torvel-benchgen" --out "$data/$n" --products "$n" --orders 10000 --seed 1
+    fi
+done
+
+QT_QPA_PLATFORM=offscreen "$build/bench/torvel_bench" --data "$data" \
+    --table "$build/bench-table.txt" "$@"
+echo "bench: the table is also in $build/bench-table.txt"
