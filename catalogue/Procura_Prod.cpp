@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPointer>
+#include <QScreen>
 
 #include <algorithm>
 #include <array>
@@ -152,6 +153,14 @@ TFProcura_Prod::TFProcura_Prod(QWidget* parent) : QDialog(parent) {
 
 TFProcura_Prod::~TFProcura_Prod() = default;
 
+QPoint torvel::KeepOnScreen(QPoint wanted, QSize outer, const QRect& area) {
+    // Slide left/up only as far as needed; when the window is larger than the area its top-left
+    // corner (title bar and first columns) stays visible.
+    int x = std::max(area.left(), std::min(wanted.x(), area.right() + 1 - outer.width()));
+    int y = std::max(area.top(), std::min(wanted.y(), area.bottom() + 1 - outer.height()));
+    return QPoint(x, y);
+}
+
 void TFProcura_Prod::buildWindow() {
     setObjectName("FProcura_Prod");
     setWindowTitle("FProcura_Prod");
@@ -159,7 +168,10 @@ void TFProcura_Prod::buildWindow() {
     setWindowModality(Qt::ApplicationModal);
     // 863 x 510 outside, less the frame.
     setFixedSize(855, 476);
-    move(330, 149);
+    QRect area(330, 149, 863, 510);
+    if (QScreen* screen = QApplication::primaryScreen())
+        area = screen->availableGeometry();
+    move(torvel::KeepOnScreen(QPoint(330, 149), QSize(863, 510), area));
     QFont windowFont("MS Sans Serif");
     windowFont.setStyleHint(QFont::SansSerif);
     windowFont.setPointSize(8);

@@ -7,6 +7,9 @@
 #include "catalogue/ProductTable.h"
 
 #include <QDialog>
+#include <QPoint>
+#include <QRect>
+#include <QSize>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -17,6 +20,13 @@ class QKeyEvent;
 class QLabel;
 class TFloatEdit;
 class TGListView;
+
+namespace torvel {
+// Where a window of outer size `outer` wanted at `wanted` goes so that it lies inside `area`
+// (the screen's free area): moved only as far as needed; a too large window keeps its top-left
+// corner inside.
+QPoint KeepOnScreen(QPoint wanted, QSize outer, const QRect& area);
+} // namespace torvel
 
 class TFProcura_Prod : public QDialog {
     Q_OBJECT

@@ -193,7 +193,7 @@ std::string NameCase(std::string_view text) {
         if (kParticles.find(word) != std::string_view::npos)
             result += LowerCase(word);
         else
-            result += std::string(1, word[0]) + LowerCase(word.substr(1));
+            result.append(1, word[0]).append(LowerCase(word.substr(1)));
         pos = space + 1;
     }
     return result;

@@ -475,6 +475,18 @@ TEST_F(ProcuraProdTest, WindowLayout) {
     EXPECT_EQ(window->FProcura->focusPolicy(), Qt::ClickFocus);
 }
 
+TEST(ProcuraProdPlacement, StaysAtItsPlaceWhereItFitsAndSlidesInsideASmallScreen) {
+    const QSize outer(863, 510);
+    EXPECT_EQ(torvel::KeepOnScreen({330, 149}, outer, QRect(0, 0, 1920, 1080)), QPoint(330, 149));
+    // 1024 x 768: only as far left as needed, so the right edge is the screen's.
+    EXPECT_EQ(torvel::KeepOnScreen({330, 149}, outer, QRect(0, 0, 1024, 768)), QPoint(161, 149));
+    // Too small both ways: the title bar and the first columns stay reachable.
+    EXPECT_EQ(torvel::KeepOnScreen({330, 149}, outer, QRect(0, 0, 800, 480)), QPoint(0, 0));
+    // A second screen's area, or a panel taking the top rows.
+    EXPECT_EQ(torvel::KeepOnScreen({330, 149}, outer, QRect(1920, 40, 1024, 728)),
+              QPoint(1920, 149));
+}
+
 TEST_F(ProcuraProdTest, LoadingLetsTheScreenRepaint) {
     // Enough products that the load takes longer than the pause between two event rounds.
     std::vector<std::string> lines;
