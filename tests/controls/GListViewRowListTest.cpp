@@ -1,6 +1,7 @@
 // The row model of the report list, without a screen.
 #include "controls/RowList.h"
 
+#include "support/ReadOnlyDir.h"
 #include "support/TempDir.h"
 #include "util/Errors.h"
 #include "util/SafeFile.h"
@@ -379,12 +380,9 @@ TEST_F(RowListFileTest, FailedSaveLeavesTheOldFileWhole) {
 TEST_F(RowListFileTest, ReadOnlyFolderRefusesTheSave) {
     fs::create_directory("ro");
     writeBytes("ro/rows.txt", "OLD\r\n");
-    fs::permissions("ro", fs::perms::owner_read | fs::perms::owner_exec);
-    {
-        std::ofstream probe("ro/probe");
-        if (probe) // a privileged user writes anywhere; the case above covers the failure then
-            GTEST_SKIP() << "the folder stays writable for this user";
-    }
+    torvel::test::ReadOnlyDir readOnly("ro");
+    if (!readOnly.Active())
+        GTEST_SKIP() << "the folder stays writable for this user";
     RowList list;
     list.AddRow("new", 0);
     EXPECT_THROW(list.SaveRows("ro/rows.txt"), FileError);
