@@ -780,7 +780,7 @@ int main(int argc, char** argv) {
         if (arg == "--data" && i + 1 < argc)
             root = argv[++i];
         else if (arg == "--table" && i + 1 < argc)
-            tableFile = argv[++i];
+            tableFile = fs::absolute(argv[++i]).string(); // the benchmarks change directory
         else if (arg == "--repetitions" && i + 1 < argc)
             gRepetitions = std::max(1, std::atoi(argv[++i]));
         else {

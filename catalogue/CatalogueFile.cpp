@@ -198,32 +198,66 @@ CatalogueRecords CatalogueLoad() {
     return CatalogueRecords(ReadWholeFile(kCatalogueFileName));
 }
 
-std::string CatalogueFileText(std::string_view body) {
-    std::string text(UntilNul(body));
-    std::replace(text.begin(), text.end(), ';', '\r');
-    std::string out;
-    out.reserve(text.size() + text.size() / 32 + 2);
-    // Lines are whole records here: only CR and LF cut, and "|" stays inside the line.
-    size_t start = 0;
-    const size_t n = text.size();
-    size_t i = 0;
-    while (i < n) {
-        char c = text[i];
-        if (c != '\r' && c != '\n') {
-            ++i;
-            continue;
-        }
-        out.append(text, start, i - start).append("\r\n");
-        i += (c == '\r' && i + 1 < n && text[i + 1] == '\n') ? 2 : 1;
-        start = i;
+namespace {
+
+// The first ';', CR or LF in [p, end), or end.
+const char* FindRecordBreak(const char* p, const char* end) {
+#if defined(__SSE2__)
+    const __m128i semicolon = _mm_set1_epi8(';');
+    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i lf = _mm_set1_epi8('\n');
+    while (end - p >= 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const __m128i hit =
+            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, semicolon), _mm_cmpeq_epi8(v, cr)),
+                         _mm_cmpeq_epi8(v, lf));
+        if (const unsigned mask = unsigned(_mm_movemask_epi8(hit)))
+            return p + __builtin_ctz(mask);
+        p += 16;
     }
-    if (start < n)
-        out.append(text, start, n - start).append("\r\n");
-    return out;
+#endif
+    while (p < end && *p != ';' && *p != '\r' && *p != '\n')
+        ++p;
+    return p;
+}
+
+// Turns a reply body into the file's bytes in one pass and hands them to `sink` in pieces of
+// about 256 KiB, so that a large catalogue is never held twice more. A ";" is a line break like
+// CR; CR LF (and so ";" LF) is one break.
+template <class Sink> void ConvertCatalogueBody(std::string_view body, Sink&& sink) {
+    constexpr size_t kPiece = 256 * 1024;
+    body = UntilNul(body);
+    std::string out;
+    out.reserve(std::min(body.size() + body.size() / 32 + 2, kPiece + 4096));
+    const char* p = body.data();
+    const char* const end = p + body.size();
+    while (p < end) {
+        const char* brk = FindRecordBreak(p, end);
+        out.append(p, brk).append("\r\n");
+        if (brk == end)
+            break;
+        p = brk + (*brk != '\n' && brk + 1 < end && brk[1] == '\n' ? 2 : 1);
+        if (out.size() >= kPiece) {
+            sink(std::string_view(out));
+            out.clear();
+        }
+    }
+    if (!out.empty())
+        sink(std::string_view(out));
+}
+
+} // namespace
+
+std::string CatalogueFileText(std::string_view body) {
+    std::string text;
+    ConvertCatalogueBody(body, [&](std::string_view piece) { text.append(piece); });
+    return text;
 }
 
 void WriteCatalogue(std::string_view body) {
-    ReplaceFileSafely(kCatalogueFileName, CatalogueFileText(body));
+    FileReplacement file(kCatalogueFileName);
+    ConvertCatalogueBody(body, [&](std::string_view piece) { file.Write(piece); });
+    file.Commit();
 }
 
 ProductMatch FindLastProduct(const CatalogueRecords& records, std::string_view store,

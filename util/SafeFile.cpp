@@ -29,6 +29,10 @@ bool writeAll(int fd, std::string_view bytes) {
                 continue;
             return false;
         }
+        if (n == 0) { // no progress and no reason given: do not spin
+            errno = EIO;
+            return false;
+        }
         p += n;
         left -= size_t(n);
     }
@@ -46,31 +50,65 @@ mode_t newFileMode(const std::string& path) {
 
 } // namespace
 
-void ReplaceFileSafely(const std::string& path, std::string_view bytes) {
-    size_t slash = path.rfind('/');
-    std::string dir = slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
-    std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
-    std::string tmp = dir + "/." + base + ".XXXXXX";
-    int fd = ::mkstemp(tmp.data());
-    if (fd < 0)
-        fail("Cannot create file", path, errno);
-    int err = 0;
-    if (::fchmod(fd, newFileMode(path)) != 0 || !writeAll(fd, bytes) || ::fsync(fd) != 0)
-        err = errno;
-    if (::close(fd) != 0 && err == 0)
-        err = errno;
-    if (err == 0 && ::rename(tmp.c_str(), path.c_str()) != 0)
+FileReplacement::FileReplacement(std::string path) : path_(std::move(path)) {
+    size_t slash = path_.rfind('/');
+    dir_ = slash == std::string::npos ? "." : (slash == 0 ? "/" : path_.substr(0, slash));
+    std::string base = slash == std::string::npos ? path_ : path_.substr(slash + 1);
+    tmp_ = dir_ + "/." + base + ".XXXXXX";
+    fd_ = ::mkstemp(tmp_.data());
+    if (fd_ < 0)
+        fail("Cannot create file", path_, errno);
+    if (::fchmod(fd_, newFileMode(path_)) != 0)
+        Abandon(errno);
+}
+
+FileReplacement::~FileReplacement() {
+    if (fd_ >= 0) {
+        ::close(fd_);
+        ::unlink(tmp_.c_str());
+    }
+}
+
+void FileReplacement::Abandon(int err) {
+    ::close(fd_);
+    fd_ = -1;
+    ::unlink(tmp_.c_str());
+    fail("Cannot create file", path_, err);
+}
+
+void FileReplacement::Write(std::string_view bytes) {
+    if (fd_ < 0)
+        fail("Cannot create file", path_, EBADF);
+    if (!writeAll(fd_, bytes))
+        Abandon(errno);
+}
+
+void FileReplacement::Commit() {
+    if (fd_ < 0)
+        fail("Cannot create file", path_, EBADF);
+    if (::fsync(fd_) != 0)
+        Abandon(errno);
+    int fd = fd_;
+    fd_ = -1;
+    int err = ::close(fd) != 0 ? errno : 0;
+    if (err == 0 && ::rename(tmp_.c_str(), path_.c_str()) != 0)
         err = errno;
     if (err != 0) {
-        ::unlink(tmp.c_str());
-        fail("Cannot create file", path, err);
+        ::unlink(tmp_.c_str());
+        fail("Cannot create file", path_, err);
     }
     // Make the rename itself durable; a failure here cannot lose the data any more.
-    int dirFd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY);
+    int dirFd = ::open(dir_.c_str(), O_RDONLY | O_DIRECTORY);
     if (dirFd >= 0) {
         ::fsync(dirFd);
         ::close(dirFd);
     }
+}
+
+void ReplaceFileSafely(const std::string& path, std::string_view bytes) {
+    FileReplacement file(path);
+    file.Write(bytes);
+    file.Commit();
 }
 
 std::string ReadWholeFile(const std::string& path) {
