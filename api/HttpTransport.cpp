@@ -348,6 +348,13 @@ struct HttpTransport::Impl {
     WaitHook hook;
     std::chrono::milliseconds connectTimeout{10000};
     std::chrono::milliseconds silenceTimeout{60000};
+    std::chrono::milliseconds requestTimeout{std::chrono::minutes(10)};
+    // When the request under way must have ended, whatever the server keeps sending.
+    Steady::time_point requestDeadline = Steady::time_point::max();
+
+    Steady::time_point Bound(std::chrono::milliseconds wait) const {
+        return std::min(Steady::now() + wait, requestDeadline);
+    }
     bool busy = false;
     std::optional<std::pair<std::string, std::uint16_t>> endpointOverride;
 
@@ -429,7 +436,7 @@ struct HttpTransport::Impl {
             return true;
         Close();
 
-        const auto deadline = Steady::now() + connectTimeout;
+        const auto deadline = Bound(connectTimeout);
         std::vector<tcp::endpoint> endpoints;
         error_code ec;
         auto address = asio::ip::make_address(host, ec);
@@ -499,7 +506,7 @@ struct HttpTransport::Impl {
             [&](auto done) {
                 http::async_write(socket, req, [done](error_code e, std::size_t) { done(e); });
             },
-            Steady::now() + silenceTimeout);
+            Bound(silenceTimeout));
     }
 
     // Reads until `finished` holds, each read bounded by the silence time-out.
@@ -511,7 +518,7 @@ struct HttpTransport::Impl {
                     http::async_read_some(socket, buffer, parser,
                                           [done](error_code e, std::size_t) { done(e); });
                 },
-                Steady::now() + silenceTimeout);
+                Bound(silenceTimeout));
             gotAny = gotAny || parser.got_some();
             if (ec)
                 return ec;
@@ -565,6 +572,8 @@ struct HttpTransport::Impl {
     // Sends the request and reads its reply. A kept connection that the server closed while
     // it was idle is replaced by a fresh one, once, when no byte of a reply had arrived.
     std::string Exchange(const Url& url, http::request<http::string_body>& req) {
+        // A server that trickles bytes never falls silent long enough for the silence bound.
+        requestDeadline = Steady::now() + requestTimeout;
         for (int attempt = 0;; ++attempt) {
             const bool reused = Connect(url);
             bool gotAny = false;
@@ -658,6 +667,10 @@ void HttpTransport::SetTimeouts(std::chrono::milliseconds connect,
     impl_->silenceTimeout = silence;
 }
 
+void HttpTransport::SetRequestTimeout(std::chrono::milliseconds whole) {
+    impl_->requestTimeout = whole;
+}
+
 bool HttpTransport::Busy() const {
     return impl_->busy;
 }
@@ -680,6 +693,7 @@ void HttpTransport::SetEndpointForTesting(
 std::string HttpTransport::ReadReplyForTesting(std::string_view replyBytes) {
     BusyGuard guard(impl_->busy);
     impl_->Close();
+    impl_->requestDeadline = Steady::now() + impl_->requestTimeout;
     int fds[2];
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds) != 0)
         throw TransportError(SocketErrorText(errno));

@@ -78,6 +78,10 @@ public:
     // Bounds on connecting (name resolution included) and on silence while sending or
     // reading; reaching one fails with kTimedOutText. Defaults: 10 s and 60 s.
     void SetTimeouts(std::chrono::milliseconds connect, std::chrono::milliseconds silence);
+    // Bound on a whole request, connecting, sending and reading its reply, so that a server
+    // that keeps sending a byte now and then cannot hold the program; reaching it fails with
+    // kTimedOutText too. Default: 10 minutes, room for a large catalogue on a slow line.
+    void SetRequestTimeout(std::chrono::milliseconds whole);
 
     bool Busy() const;
 

@@ -22,7 +22,8 @@ using namespace std::chrono_literals;
 using Steady = std::chrono::steady_clock;
 
 constexpr auto kSilence = 300ms;
-constexpr auto kBound = 3s; // per run, with room for a sanitizer build on a busy machine
+constexpr auto kWhole = 1500ms; // the bound on a whole request
+constexpr auto kBound = 3s;     // per run, with room for a sanitizer build on a busy machine
 
 const std::string kClosed(kConnectionClosedText);
 const std::string kTimedOut(kTimedOutText);
@@ -99,6 +100,11 @@ std::vector<Scenario> Scenarios() {
     ServerReply headersStall = Bytes(Headers(3, "HTTP/1.1 200 OK\r\n") + "X-Wait: v\r\n");
     headersStall.pieceSize = 40;
     headersStall.pieceDelay = 700ms;
+    // Never silent for long, never done: only the bound on the whole request ends it.
+    ServerReply trickle =
+        Bytes("HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\n" + std::string(100, 'x'));
+    trickle.pieceSize = 1;
+    trickle.pieceDelay = 100ms;
 
     return {
         {"connection refused", {}, "Socket Error # 111\r\nConnection refused.", "", Kind::Refused},
@@ -113,6 +119,7 @@ std::vector<Scenario> Scenarios() {
         {"closes before the last chunk", Cut(kChunked, "0\r\n"), kClosed, ""},
         {"stalls mid-body", stalls, kTimedOut, ""},
         {"stalls mid-headers", headersStall, kTimedOut, ""},
+        {"trickles a byte every 100 ms without end", trickle, kTimedOut, ""},
         {"bad chunk size",
          Bytes("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\nzz\r\nab\r\n0\r\n\r\n", true),
          kNotHttp, ""},
@@ -216,6 +223,7 @@ protected:
     static Run Request(bool post, const std::string& url) {
         HttpTransport transport;
         transport.SetTimeouts(1s, kSilence);
+        transport.SetRequestTimeout(kWhole);
         Run run;
         auto start = Steady::now();
         try {
