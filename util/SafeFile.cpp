@@ -112,14 +112,20 @@ void ReplaceFileSafely(const std::string& path, std::string_view bytes) {
 }
 
 std::string ReadWholeFile(const std::string& path) {
-    int fd = ::open(path.c_str(), O_RDONLY);
+    // Not blocking: a FIFO in the file's place would otherwise wait for a writer for ever.
+    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         fail("Cannot open file", path, errno);
     std::string out;
     struct stat st {};
-    if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        const int err = errno;
         ::close(fd);
-        fail("Cannot open file", path, EISDIR);
+        if (S_ISDIR(st.st_mode))
+            fail("Cannot open file", path, EISDIR);
+        if (st.st_mode == 0)
+            fail("Cannot open file", path, err);
+        throw FileError("Cannot open file \"" + path + "\". Not a regular file");
     }
     if (st.st_size > 0)
         out.reserve(size_t(st.st_size));

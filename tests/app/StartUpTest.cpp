@@ -3,6 +3,7 @@
 #include "ShellFixture.h"
 
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -138,6 +139,16 @@ TEST_F(Shell, AConfigurationFileThatCannotBeReadIsReported) {
         << Boxes()[0].text.toStdString();
     EXPECT_EQ(window->Loja->count(), 0);
     EXPECT_FALSE(window->Panel2->isVisibleTo(window.get()));
+}
+
+TEST_F(Shell, AConfigurationFileThatIsAPipeIsReportedWithoutWaitingForAWriter) {
+    const std::string path = (Dir() / "Config.Ini").string();
+    ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+    window = std::make_unique<TFCentral>();
+    ASSERT_EQ(Boxes().size(), 1u);
+    EXPECT_EQ(Boxes()[0].text.toStdString(),
+              "Cannot open file \"" + path + "\". Not a regular file.");
+    EXPECT_EQ(window->Loja->count(), 0);
 }
 
 TEST_F(Shell, TheStoreCheckAsTheServerAnswers) {

@@ -57,6 +57,21 @@ TEST_F(SafeFileTest, FailuresKeepTheFormerFileAndLeaveNoTemporary) {
     }
 }
 
+TEST_F(SafeFileTest, OnlyRegularFilesAreRead) {
+    ASSERT_EQ(::mkfifo("pipe", 0600), 0); // opening it for reading would wait for a writer
+    fs::create_directory("dir");
+    for (const auto& [name, reason] :
+         {std::pair{"pipe", "Not a regular file"}, std::pair{"dir", "Is a directory"}}) {
+        try {
+            ReadWholeFile(name);
+            ADD_FAILURE() << name;
+        } catch (const FileError& e) {
+            EXPECT_EQ(std::string(e.what()),
+                      "Cannot open file \"" + std::string(name) + "\". " + reason);
+        }
+    }
+}
+
 TEST_F(SafeFileTest, MissingFileTextNamesTheFileAndTheReason) {
     try {
         ReadWholeFile("Itens.Txt");
