@@ -123,7 +123,7 @@ DrumoExitResult DrumoExitLayout(const TTipoEdit& tipo, bool caixaAlta, std::stri
     case tpInteiro:
     case tpFloat: {
         if (StripToDigits(text).empty())
-            r.text = "0";
+            r.text.assign(1, '0'); // not = "0": GCC 12 at -O3 gives a false -Wrestrict alarm
         std::optional<double> v = ReadNumber(r.text, ',');
         if (!v) {
             r.error = "'" + r.text + "' is not a valid floating point value";
