@@ -8,7 +8,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 build=build-bench
-cmake --preset dev -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
+# The tests are built and run by test.sh; here only what the benchmarks need, at -O3.
+cmake --preset dev -B "$build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
 cmake --build "$build" --target torvel_bench torvel-benchgen torvel-server
 
 data="$build/data"
