@@ -11,7 +11,9 @@
 #include <bit>
 #include <chrono>
 #include <cstring>
+#include <functional>
 #include <limits>
+#include <memory>
 #include <unordered_map>
 
 namespace torvel {
@@ -184,6 +186,60 @@ void SplitEight(std::string_view text, LineSpan span, std::string_view* fields) 
     fields[kProductFieldCount - 1] = std::string_view(p, size_t(end - p));
 }
 
+// The primary key of each distinct name, made once: names repeat (one product under several
+// brands, or in several stores), and every entry of a name then shares one key, which also
+// tells the sort that two entries have the same name without reading their lines again.
+class NameKeys {
+public:
+    NameKeys(const NameCollation& collation, std::string& keys)
+        : collation_(collation), keys_(keys), slots_(1024, 0) {}
+
+    // The offset in `keys` of the name's primary key, followed by eight NUL bytes.
+    uint32_t KeyOf(std::string_view name) {
+        const size_t mask = slots_.size() - 1;
+        for (size_t i = std::hash<std::string_view>{}(name)&mask;; i = (i + 1) & mask) {
+            const uint32_t slot = slots_[i];
+            if (slot == 0)
+                return Add(name, i);
+            if (names_[slot - 1].name == name)
+                return names_[slot - 1].key;
+        }
+    }
+
+private:
+    struct Name {
+        std::string_view name;
+        uint32_t key;
+    };
+
+    uint32_t Add(std::string_view name, size_t slot) {
+        const uint32_t offset = CheckedOffset(keys_.size());
+        collation_.AppendPrimaryKey(name, keys_);
+        keys_.append(8, '\0');
+        names_.push_back(Name{name, offset});
+        slots_[slot] = uint32_t(names_.size());
+        if (names_.size() * 2 > slots_.size())
+            Grow();
+        return offset;
+    }
+
+    void Grow() {
+        std::vector<uint32_t>(slots_.size() * 2, 0).swap(slots_);
+        const size_t mask = slots_.size() - 1;
+        for (size_t n = 0; n < names_.size(); ++n) {
+            size_t i = std::hash<std::string_view>{}(names_[n].name) & mask;
+            while (slots_[i] != 0)
+                i = (i + 1) & mask;
+            slots_[i] = uint32_t(n + 1);
+        }
+    }
+
+    const NameCollation& collation_;
+    std::string& keys_;
+    std::vector<uint32_t> slots_; // index into names_ + 1; 0: free
+    std::vector<Name> names_;
+};
+
 std::string_view Cut(std::string_view value, ProductField field) {
     return value.substr(0, kProductFieldMaxLength[size_t(field)]);
 }
@@ -211,6 +267,7 @@ void ProductTable::LoadText(std::string_view text, const Progress& progress) {
     int shortLine = -1;
     std::vector<std::string_view> fields;
     fields.reserve(16);
+    auto nameKeys = std::make_unique<NameKeys>(collation, keys);
     while (reader.Next(fields)) {
         if (fields.size() < kProductFieldCount) {
             shortLine = int(fields.size());
@@ -223,47 +280,40 @@ void ProductTable::LoadText(std::string_view text, const Progress& progress) {
             storeSize += std::min(fields[k].size(), kProductFieldMaxLength[k]);
         upperSize += Cut(fields[size_t(ProductField::Marca)], ProductField::Marca).size() +
                      Cut(fields[size_t(ProductField::Nome)], ProductField::Nome).size();
-        size_t offset = keys.size();
-        collation.AppendPrimaryKey(Cut(fields[size_t(ProductField::Nome)], ProductField::Nome),
-                                   keys);
-        keys.append(8, '\0');
-        entries.push_back(KeyEntry{LoadPrefix(keys.data() + offset), CheckedOffset(offset),
-                                   uint32_t(lines.size() - 1)});
+        const uint32_t offset =
+            nameKeys->KeyOf(Cut(fields[size_t(ProductField::Nome)], ProductField::Nome));
+        entries.push_back(
+            KeyEntry{LoadPrefix(keys.data() + offset), offset, uint32_t(lines.size() - 1)});
         throttle.Tick();
     }
+    nameKeys.reset(); // its table is not needed any more
     throttle.Check();
 
     std::string_view split[kProductFieldCount];
-    // Runs of equal primary keys are mostly the same name sold under several brands: names
-    // that are the same bytes have the same key, so each distinct name's key is made once, and
-    // a run of one name keeps its file order without any key.
-    std::vector<std::string_view> runNames;
-    std::unordered_map<std::string_view, uint32_t> distinct; // name -> index of its key
+    // Runs of equal primary keys are mostly one name sold under several brands: its entries
+    // share one key offset and keep their file order. Only runs of different names (that
+    // differ in case or accents) need full keys, one per name.
+    std::unordered_map<uint32_t, uint32_t> distinct; // primary key offset -> index of full key
     std::vector<std::string> distinctKeys;
-    std::vector<std::pair<uint32_t, uint32_t>> ordered; // key index, line
-    auto nameOf = [&](uint32_t line) {
-        SplitEight(text, lines[line], split);
-        return Cut(split[size_t(ProductField::Nome)], ProductField::Nome);
-    };
+    std::vector<std::pair<uint32_t, uint32_t>> ordered; // full key index, line
     auto byFullKeys = [&](KeyEntry* a, KeyEntry* b) {
-        runNames.clear();
         bool allSame = true;
-        for (KeyEntry* e = a; e < b; ++e) {
-            runNames.push_back(nameOf(e->line));
-            allSame = allSame && runNames.back() == runNames.front();
-        }
+        for (KeyEntry* e = a + 1; e < b && allSame; ++e)
+            allSame = e->key == a->key;
         if (allSame)
             return; // already in file order
         distinct.clear();
         distinctKeys.clear();
         ordered.clear();
-        for (size_t i = 0; i < runNames.size(); ++i) {
-            auto [hit, added] = distinct.try_emplace(runNames[i], uint32_t(distinctKeys.size()));
+        for (KeyEntry* e = a; e < b; ++e) {
+            auto [hit, added] = distinct.try_emplace(e->key, uint32_t(distinctKeys.size()));
             if (added) {
+                SplitEight(text, lines[e->line], split);
                 distinctKeys.emplace_back();
-                collation.AppendKey(runNames[i], distinctKeys.back());
+                collation.AppendKey(Cut(split[size_t(ProductField::Nome)], ProductField::Nome),
+                                    distinctKeys.back());
             }
-            ordered.emplace_back(hit->second, a[i].line);
+            ordered.emplace_back(hit->second, e->line);
         }
         std::sort(ordered.begin(), ordered.end(), [&](const auto& x, const auto& y) {
             const int c = distinctKeys[x.first].compare(distinctKeys[y.first]);
