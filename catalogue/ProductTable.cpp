@@ -197,7 +197,8 @@ public:
     // The offset in `keys` of the name's primary key, followed by eight NUL bytes.
     uint32_t KeyOf(std::string_view name) {
         const size_t mask = slots_.size() - 1;
-        for (size_t i = std::hash<std::string_view>{}(name)&mask;; i = (i + 1) & mask) {
+        const size_t hash = std::hash<std::string_view>{}(name);
+        for (size_t i = hash & mask;; i = (i + 1) & mask) {
             const uint32_t slot = slots_[i];
             if (slot == 0)
                 return Add(name, i);
