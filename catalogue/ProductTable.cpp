@@ -261,7 +261,7 @@ void ProductTable::LoadText(std::string_view text, const Progress& progress) {
     std::vector<KeyEntry> entries;
     entries.reserve(estimate);
     std::string keys;
-    keys.reserve(estimate * 48);
+    keys.reserve(estimate * 8); // one key per distinct name, not per line: names repeat
     size_t storeSize = 0;
     size_t upperSize = 0; // room for the capitals of every brand and name: exact when all differ
     ProgressThrottle throttle(progress);
