@@ -11,8 +11,8 @@
 #include <sys/file.h>
 #include <unistd.h>
 
-#include "support/ScriptedServer.h"
-#include "support/TempDir.h"
+#include "tests/support/ScriptedServer.h"
+#include "tests/support/TempDir.h"
 #include "util/Clock.h"
 
 namespace torvel {

@@ -10,8 +10,8 @@
 #include <cstdio>
 #include <fstream>
 
-#include "support/ScriptedServer.h"
-#include "support/TempDir.h"
+#include "tests/support/ScriptedServer.h"
+#include "tests/support/TempDir.h"
 
 namespace torvel {
 namespace {

@@ -8,7 +8,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include "support/ScriptedServer.h"
+#include "tests/support/ScriptedServer.h"
 
 namespace torvel {
 namespace {

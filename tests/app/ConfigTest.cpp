@@ -1,5 +1,5 @@
 #include "app/Config.h"
-#include "support/TempDir.h"
+#include "tests/support/TempDir.h"
 #include "util/SafeFile.h"
 
 #include <gtest/gtest.h>
@@ -31,8 +31,12 @@ TEST(ProfileString, FollowsTheProfileRules) {
 
 TEST(StoreEntry, IdIsTheTrimmedTextBeforeTheFirstDash) {
     const std::pair<std::string, std::string> cases[] = {
-        {"34 - TORVEL CDC BELVO", "34"}, {" 7-LOJA NORTE", "7"}, {"12-3 - X", "12"},
-        {"MATRIZ", ""},                  {"", ""},              {"-X", ""},
+        {"34 - TORVEL CDC BELVO", "34"},
+        {" 7-LOJA NORTE", "7"},
+        {"12-3 - X", "12"},
+        {"MATRIZ", ""},
+        {"", ""},
+        {"-X", ""},
     };
     for (const auto& [text, id] : cases) {
         StoreEntry entry = MakeStoreEntry(text);

@@ -1,6 +1,6 @@
 // What the server's replies turn into: the rows of the order list and the bytes of the
 // catalogue file, and what stays when a reply does not come.
-#include "ShellFixture.h"
+#include "tests/support/ShellFixture.h"
 
 #include <QAbstractItemModelTester>
 #include <filesystem>

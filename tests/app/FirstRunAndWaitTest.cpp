@@ -1,5 +1,5 @@
 // The first-run panel, typed into and saved, and the wait window shown around the requests.
-#include "ShellFixture.h"
+#include "tests/support/ShellFixture.h"
 
 #include <filesystem>
 

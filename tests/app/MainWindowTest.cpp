@@ -1,6 +1,6 @@
 // The main window as shown: the date line and issue date, the keyboard map on both pages and
 // the filters of the order list.
-#include "ShellFixture.h"
+#include "tests/support/ShellFixture.h"
 
 #include <QDialog>
 #include <QFrame>

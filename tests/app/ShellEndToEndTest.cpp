@@ -1,5 +1,5 @@
 // Start-up and store choice against the reference order server, as a user meets them.
-#include "ShellFixture.h"
+#include "tests/support/ShellFixture.h"
 
 #include "catalogue/CatalogueFile.h"
 

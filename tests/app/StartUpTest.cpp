@@ -1,6 +1,6 @@
 // Start-up and the store check: what is read, what is sent and what the window shows before
 // and after it is shown, with the server accepting, refusing or failing.
-#include "ShellFixture.h"
+#include "tests/support/ShellFixture.h"
 
 #include <sys/socket.h>
 #include <sys/stat.h>

@@ -1,5 +1,5 @@
 #include "catalogue/CatalogueFile.h"
-#include "support/TempDir.h"
+#include "tests/support/TempDir.h"
 #include "util/Errors.h"
 #include "util/SafeFile.h"
 #include "util/uFuncoes.h"

@@ -1,6 +1,6 @@
 // F3 of the main window: the product search opened over the order editor, its choice looked up.
 #include "catalogue/Procura_Prod.h"
-#include "orders/CentralFixture.h"
+#include "tests/support/CentralFixture.h"
 
 #include <QDialog>
 #include <QTimer>

@@ -2,7 +2,7 @@
 #include "catalogue/Procura_Prod.h"
 #include "controls/FlEdit.h"
 #include "controls/GListView.h"
-#include "support/TempDir.h"
+#include "tests/support/TempDir.h"
 #include "util/Dialogs.h"
 #include "util/Win1252.h"
 

@@ -1,7 +1,7 @@
 #include "catalogue/ProductTable.h"
 #include "catalogue/CatalogueFile.h"
 #include "catalogue/NameCollation.h"
-#include "support/TempDir.h"
+#include "tests/support/TempDir.h"
 #include "util/Errors.h"
 #include "util/SafeFile.h"
 #include "util/uFuncoes.h"

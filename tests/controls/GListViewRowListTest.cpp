@@ -1,8 +1,8 @@
 // The row model of the report list, without a screen.
 #include "controls/RowList.h"
 
-#include "support/ReadOnlyDir.h"
-#include "support/TempDir.h"
+#include "tests/support/ReadOnlyDir.h"
+#include "tests/support/TempDir.h"
 #include "util/Errors.h"
 #include "util/SafeFile.h"
 

@@ -1,7 +1,7 @@
 // The report list widget, driven headless through real mouse and key input.
 #include "controls/GListView.h"
 
-#include "support/TempDir.h"
+#include "tests/support/TempDir.h"
 #include "util/Dialogs.h"
 #include "util/Errors.h"
 #include "util/SafeFile.h"

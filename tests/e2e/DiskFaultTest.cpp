@@ -5,8 +5,8 @@
 // for the catalogue download. A catalogue download that fails or is cut short leaves Itens.Txt
 // as it was too.
 #include "controls/drumoEdit.h"
-#include "orders/CentralFixture.h"
-#include "support/ReadOnlyDir.h"
+#include "tests/support/CentralFixture.h"
+#include "tests/support/ReadOnlyDir.h"
 
 #include <QFrame>
 

@@ -1,6 +1,6 @@
 // The order list's popup actions: cancel an order on the server, duplicate or view it in the
 // editor.
-#include "CentralFixture.h"
+#include "tests/support/CentralFixture.h"
 
 #include <optional>
 

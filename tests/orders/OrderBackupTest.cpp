@@ -1,5 +1,5 @@
 // The backup files of the order being composed, through the editor's buttons.
-#include "CentralFixture.h"
+#include "tests/support/CentralFixture.h"
 
 #include <filesystem>
 #include <set>

@@ -5,7 +5,7 @@
 #include "orders/BackupFile.h"
 #include "orders/OrderFile.h"
 #include "orders/OrderLines.h"
-#include "support/TempDir.h"
+#include "tests/support/TempDir.h"
 #include "util/Errors.h"
 #include "util/SafeFile.h"
 

@@ -1,6 +1,6 @@
 // The order editor driven like a user would: codes and quantities typed, Enter to move on, rows
 // chosen with the mouse and actions taken from the list's menu.
-#include "CentralFixture.h"
+#include "tests/support/CentralFixture.h"
 
 #include <QFrame>
 #include <QTextCursor>

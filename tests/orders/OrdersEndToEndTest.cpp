@@ -1,6 +1,6 @@
 // The whole road of an order against the reference order server: compose by keyboard, send,
 // find it in the list, view, duplicate and cancel it, and compare what the server stored.
-#include "CentralFixture.h"
+#include "tests/support/CentralFixture.h"
 
 #include "server/ServerDb.h"
 #include "util/Numbers.h"

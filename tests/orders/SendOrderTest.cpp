@@ -1,6 +1,6 @@
 // " Enviar Pedido" against a scripted order server: the order file, the request, and what the
 // editor holds after a success and after a failure.
-#include "CentralFixture.h"
+#include "tests/support/CentralFixture.h"
 
 #include <QFrame>
 #include <QMetaObject>

@@ -2,7 +2,7 @@
 #include "server/DemoData.h"
 #include "server/HttpServer.h"
 #include "server/ServerDb.h"
-#include "support/TempDir.h"
+#include "tests/support/TempDir.h"
 
 #include <boost/asio/connect.hpp>
 #include <boost/asio/ip/tcp.hpp>

@@ -1,4 +1,4 @@
-#include "support/ScriptedServer.h"
+#include "tests/support/ScriptedServer.h"
 
 #include <algorithm>
 #include <arpa/inet.h>

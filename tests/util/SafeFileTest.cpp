@@ -1,5 +1,5 @@
 #include "util/SafeFile.h"
-#include "support/TempDir.h"
+#include "tests/support/TempDir.h"
 #include "util/Errors.h"
 
 #include <csignal>

@@ -4,7 +4,7 @@
 
 #include "app/uFStatus.h"
 #include "controls/drumoEdit.h"
-#include "orders/CentralFixture.h"
+#include "tests/support/CentralFixture.h"
 
 #include <QMessageBox>
 #include <QTimer>

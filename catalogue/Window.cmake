@@ -1,1 +1,0 @@
-target_sources(torvel_gui PRIVATE CatalogueDownload.cpp)

@@ -1,2 +1,0 @@
-torvel_add_test(api_tests CORE ApiRulesTest.cpp TransportWireTest.cpp OrderApiWireTest.cpp)
-target_link_libraries(api_tests PRIVATE torvel_test_support)
