@@ -7,9 +7,9 @@
 #include "controls/GListView.h"
 #include "controls/drumoEdit.h"
 #include "util/Clock.h"
+#include "util/Cp1252QString.h"
 #include "util/Dialogs.h"
 #include "util/SafeFile.h"
-#include "util/Win1252.h"
 
 #include <QApplication>
 #include <QComboBox>

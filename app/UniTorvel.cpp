@@ -1,7 +1,7 @@
 // Program entry: the application, the main window, the event loop.
 #include "app/Central.h"
+#include "util/Cp1252QString.h"
 #include "util/Dialogs.h"
-#include "util/Win1252.h"
 
 #include <QApplication>
 #include <csignal>

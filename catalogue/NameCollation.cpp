@@ -17,7 +17,7 @@ namespace {
 std::u16string ToUtf16(std::string_view text) {
     std::u16string out(text.size(), u'\0');
     for (size_t i = 0; i < text.size(); ++i)
-        out[i] = Win1252ToUtf16(static_cast<unsigned char>(text[i]));
+        out[i] = Cp1252ToUtf16(static_cast<unsigned char>(text[i]));
     return out;
 }
 
@@ -140,7 +140,7 @@ NameCollation::Tables* BuildTables(UCollator* collator) {
     // Elements of every byte, then of every contraction made of Windows-1252 characters.
     std::array<std::vector<Weights>, 256> byteElements;
     for (int b = 1; b < 256; ++b) {
-        std::u16string text(1, Win1252ToUtf16(static_cast<unsigned char>(b)));
+        std::u16string text(1, Cp1252ToUtf16(static_cast<unsigned char>(b)));
         if (!CollationElements(collator, text, byteElements[size_t(b)]))
             return nullptr;
     }
@@ -163,7 +163,7 @@ NameCollation::Tables* BuildTables(UCollator* collator) {
                 continue; // a range of single characters, or too long to be 1252 text
             std::string bytes;
             for (int32_t k = 0; k < length; ++k) {
-                int b = Utf16ToWin1252(char16_t(buffer[k]));
+                int b = Utf16ToCp1252(char16_t(buffer[k]));
                 if (b <= 0) {
                     bytes.clear();
                     break;

@@ -2,9 +2,9 @@
 
 #include "controls/FlEdit.h"
 #include "controls/GListView.h"
+#include "util/Cp1252QString.h"
 #include "util/Dialogs.h"
 #include "util/PressKey.h"
-#include "util/Win1252.h"
 
 #include <QApplication>
 #include <QFrame>

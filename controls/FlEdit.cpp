@@ -1,9 +1,9 @@
 #include "controls/FlEdit.h"
 
 #include "controls/ScrollLock.h"
+#include "util/Cp1252QString.h"
 #include "util/Dialogs.h"
 #include "util/Numbers.h"
-#include "util/Win1252.h"
 #include "util/uFuncoes.h"
 
 #include <QApplication>

@@ -1,7 +1,7 @@
 #include "controls/GListView.h"
 
+#include "util/Cp1252QString.h"
 #include "util/Dialogs.h"
-#include "util/Win1252.h"
 
 #include <QBrush>
 #include <QContextMenuEvent>

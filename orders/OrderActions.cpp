@@ -5,9 +5,9 @@
 #include "catalogue/CatalogueFile.h"
 #include "controls/GListView.h"
 #include "orders/OrderLines.h"
+#include "util/Cp1252QString.h"
 #include "util/Dialogs.h"
 #include "util/Numbers.h"
-#include "util/Win1252.h"
 
 #include <QLabel>
 #include <QPushButton>

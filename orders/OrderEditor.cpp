@@ -6,9 +6,9 @@
 #include "controls/GListView.h"
 #include "orders/EditorSteps.h"
 #include "orders/OrderLines.h"
+#include "util/Cp1252QString.h"
 #include "util/Errors.h"
 #include "util/Numbers.h"
-#include "util/Win1252.h"
 
 #include <QAction>
 #include <QComboBox>

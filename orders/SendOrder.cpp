@@ -5,7 +5,7 @@
 #include "controls/GListView.h"
 #include "orders/BackupFile.h"
 #include "orders/OrderFile.h"
-#include "util/Win1252.h"
+#include "util/Cp1252QString.h"
 
 #include <QComboBox>
 #include <QFrame>

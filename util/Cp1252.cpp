@@ -13,11 +13,11 @@ constexpr std::array<char16_t, 32> kHigh = {
 
 } // namespace
 
-char16_t Win1252ToUtf16(unsigned char byte) {
+char16_t Cp1252ToUtf16(unsigned char byte) {
     return (byte >= 0x80 && byte <= 0x9F) ? kHigh[byte - 0x80] : char16_t(byte);
 }
 
-int Utf16ToWin1252(char16_t unit) {
+int Utf16ToCp1252(char16_t unit) {
     if (unit < 0x80 || (unit >= 0xA0 && unit <= 0xFF))
         return unit;
     for (int i = 0; i < 32; ++i)

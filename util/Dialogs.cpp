@@ -1,6 +1,6 @@
 #include "util/Dialogs.h"
 
-#include "util/Win1252.h"
+#include "util/Cp1252QString.h"
 #include "util/uFuncoes.h"
 
 #include <QApplication>

@@ -16,7 +16,7 @@ bool isBlankChar(char c) {
 
 // A code point outside the 16-bit range has no byte either.
 int fromUnicode(UChar32 cp) {
-    return cp > 0xFFFF ? -1 : Utf16ToWin1252(char16_t(cp));
+    return cp > 0xFFFF ? -1 : Utf16ToCp1252(char16_t(cp));
 }
 
 // Case tables built once from ICU's simple case mapping; a letter whose counterpart has no
@@ -25,7 +25,7 @@ struct CaseTables {
     std::array<char, 256> upper{}, lower{};
     CaseTables() {
         for (int b = 0; b < 256; ++b) {
-            char32_t cp = Win1252ToUtf16(static_cast<unsigned char>(b));
+            char32_t cp = Cp1252ToUtf16(static_cast<unsigned char>(b));
             int u = fromUnicode(u_toupper(UChar32(cp)));
             int l = fromUnicode(u_tolower(UChar32(cp)));
             upper[b] = static_cast<char>(u < 0 ? b : u);

@@ -112,14 +112,14 @@ TEST(NameCollation, SingleBytesSortAsIcuSortsThem) {
     EXPECT_EQ(byKey, byIcu);
 }
 
-TEST(Win1252ToUtf16, MapsTheWindowsBytes) {
+TEST(Cp1252ToUtf16, MapsTheWindowsBytes) {
     struct Case {
         unsigned char byte;
         char16_t unit;
     } cases[] = {{'A', u'A'},       {0x80, u'\u20AC'}, {0x81, u'\u0081'}, {0x8A, u'\u0160'},
                  {0x9F, u'\u0178'}, {0xA0, u'\u00A0'}, {0xC7, u'\u00C7'}, {0xFF, u'\u00FF'}};
     for (const Case& c : cases)
-        EXPECT_EQ(Win1252ToUtf16(c.byte), c.unit) << int(c.byte);
+        EXPECT_EQ(Cp1252ToUtf16(c.byte), c.unit) << int(c.byte);
 }
 
 } // namespace

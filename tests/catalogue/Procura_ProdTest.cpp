@@ -3,8 +3,8 @@
 #include "controls/FlEdit.h"
 #include "controls/GListView.h"
 #include "tests/support/TempDir.h"
+#include "util/Cp1252QString.h"
 #include "util/Dialogs.h"
-#include "util/Win1252.h"
 
 #include <QAbstractItemModelTester>
 #include <QApplication>

@@ -11,9 +11,9 @@
 #include "tests/support/ScriptedServer.h"
 #include "tests/support/TempDir.h"
 #include "util/Clock.h"
+#include "util/Cp1252QString.h"
 #include "util/Dialogs.h"
 #include "util/SafeFile.h"
-#include "util/Win1252.h"
 
 #include <QAction>
 #include <QApplication>

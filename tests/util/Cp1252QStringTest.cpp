@@ -1,6 +1,6 @@
+#include "util/Cp1252QString.h"
 #include "util/Dialogs.h"
 #include "util/PressKey.h"
-#include "util/Win1252.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -10,7 +10,7 @@
 
 using namespace torvel;
 
-TEST(Win1252, EveryByteRoundTripsThroughQString) {
+TEST(Cp1252QString, EveryByteRoundTripsThroughQString) {
     std::string all;
     for (int b = 0; b < 256; ++b)
         all += char(b);

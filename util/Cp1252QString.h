@@ -1,4 +1,4 @@
-// Windows-1252 <-> QString at the widget boundary. The core never converts.
+// The Windows-1252 code page at the widget boundary: bytes <-> QString. The core never converts.
 #pragma once
 
 #include <QString>

@@ -1,4 +1,4 @@
-#include "util/Win1252.h"
+#include "util/Cp1252QString.h"
 
 #include "util/Cp1252.h"
 
@@ -8,7 +8,7 @@ QString ToQString(std::string_view bytes1252) {
     QString out(qsizetype(bytes1252.size()), Qt::Uninitialized);
     QChar* p = out.data();
     for (unsigned char b : bytes1252)
-        *p++ = QChar(Win1252ToUtf16(b));
+        *p++ = QChar(Cp1252ToUtf16(b));
     return out;
 }
 
@@ -23,7 +23,7 @@ std::string FromQString(const QString& text) {
             out += '?';
             continue;
         }
-        int byte = Utf16ToWin1252(u);
+        int byte = Utf16ToCp1252(u);
         out += byte < 0 ? '?' : char(byte);
     }
     return out;
