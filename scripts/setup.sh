@@ -8,7 +8,7 @@ packages=(
     qt6-base-dev libgl-dev libx11-dev
     libboost-dev libicu-dev libsqlite3-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    clang libclang-rt-14-dev
+    clang libclang-rt-14-dev clang-format
     xvfb xdotool x11-utils imagemagick curl
     sqlite3 fonts-dejavu-core
 )

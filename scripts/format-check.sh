@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Fails when a tracked C++ file is not formatted by the project's .clang-format; lists them.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+mapfile -t files < <(git ls-files '*.cpp' '*.h')
+if ! clang-format --dry-run -Werror "${files[@]}" 2>/dev/null; then
+    echo "format: these files differ from .clang-format (run clang-format -i on them):"
+    for f in "${files[@]}"; do
+        clang-format --dry-run -Werror "$f" >/dev/null 2>&1 || echo "format:   $f"
+    done
+    exit 1
+fi
+echo "format: ${#files[@]} files formatted"
