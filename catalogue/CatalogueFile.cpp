@@ -1,15 +1,13 @@
 #include "catalogue/CatalogueFile.h"
 
+#include "catalogue/ByteScan.h"
+
 #include "util/Errors.h"
 #include "util/SafeFile.h"
 
 #include <algorithm>
 #include <cstring>
 #include <limits>
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 namespace torvel {
 namespace {
@@ -65,16 +63,8 @@ bool CatalogueLineReader::Next(std::vector<std::string_view>& fields) {
         return true;
     };
 #if defined(__SSE2__)
-    const __m128i pipe = _mm_set1_epi8('|');
-    const __m128i cr = _mm_set1_epi8('\r');
-    const __m128i lf = _mm_set1_epi8('\n');
-    const __m128i nul = _mm_setzero_si128();
     while (end_ - scan >= 16) {
-        __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(scan));
-        __m128i hits =
-            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(block, pipe), _mm_cmpeq_epi8(block, nul)),
-                         _mm_or_si128(_mm_cmpeq_epi8(block, cr), _mm_cmpeq_epi8(block, lf)));
-        unsigned mask = unsigned(_mm_movemask_epi8(hits));
+        unsigned mask = Match16<'|', '\r', '\n', '\0'>(scan);
         while (mask) {
             if (special(scan + __builtin_ctz(mask)))
                 return !noLine;
@@ -102,16 +92,9 @@ bool CatalogueLineReader::NextLine(std::string_view& line, size_t& fieldCount) {
     size_t bars = 0;
     const char* stop = nullptr;
 #if defined(__SSE2__)
-    const __m128i pipe = _mm_set1_epi8('|');
-    const __m128i cr = _mm_set1_epi8('\r');
-    const __m128i lf = _mm_set1_epi8('\n');
-    const __m128i nul = _mm_setzero_si128();
     while (end_ - scan >= 16) {
-        __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(scan));
-        unsigned barMask = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(block, pipe)));
-        unsigned endMask = unsigned(_mm_movemask_epi8(
-            _mm_or_si128(_mm_cmpeq_epi8(block, nul),
-                         _mm_or_si128(_mm_cmpeq_epi8(block, cr), _mm_cmpeq_epi8(block, lf)))));
+        const unsigned barMask = Match16<'|'>(scan);
+        const unsigned endMask = Match16<'\r', '\n', '\0'>(scan);
         if (endMask) {
             unsigned at = unsigned(__builtin_ctz(endMask));
             bars += CountBits16(barMask & ((1u << at) - 1));
@@ -203,15 +186,8 @@ namespace {
 // The first ';', CR or LF in [p, end), or end.
 const char* FindRecordBreak(const char* p, const char* end) {
 #if defined(__SSE2__)
-    const __m128i semicolon = _mm_set1_epi8(';');
-    const __m128i cr = _mm_set1_epi8('\r');
-    const __m128i lf = _mm_set1_epi8('\n');
     while (end - p >= 16) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        const __m128i hit =
-            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, semicolon), _mm_cmpeq_epi8(v, cr)),
-                         _mm_cmpeq_epi8(v, lf));
-        if (const unsigned mask = unsigned(_mm_movemask_epi8(hit)))
+        if (const unsigned mask = Match16<';', '\r', '\n'>(p))
             return p + __builtin_ctz(mask);
         p += 16;
     }
