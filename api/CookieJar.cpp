@@ -2,27 +2,19 @@
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <charconv>
+
+#include "util/uFuncoes.h"
 
 namespace torvel {
 
 namespace {
 
-char Lower(char c) {
-    return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-}
-
 std::string LowerText(std::string_view text) {
     std::string out(text);
     for (char& c : out)
-        c = Lower(c);
+        c = AsciiLower(c);
     return out;
-}
-
-bool EqualNoCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                              [](char x, char y) { return Lower(x) == Lower(y); });
 }
 
 std::string_view TrimBlanks(std::string_view text) {
@@ -218,10 +210,10 @@ void CookieJar::Store(std::string_view setCookie, std::string_view host,
         std::string_view value = aeq == std::string_view::npos
                                      ? std::string_view{}
                                      : TrimBlanks(attribute.substr(aeq + 1));
-        if (EqualNoCase(key, "expires")) {
+        if (EqualsAsciiNoCase(key, "expires")) {
             if (auto when = ParseCookieDate(value))
                 expires = when;
-        } else if (EqualNoCase(key, "max-age")) {
+        } else if (EqualsAsciiNoCase(key, "max-age")) {
             std::string_view digits =
                 !value.empty() && value.front() == '-' ? value.substr(1) : value;
             if (digits.empty() || !std::all_of(digits.begin(), digits.end(), IsDigit))
@@ -236,16 +228,16 @@ void CookieJar::Store(std::string_view setCookie, std::string_view host,
                 maxAge = now + std::chrono::seconds(kCentury);
             else
                 maxAge = now + std::chrono::seconds(secondsLeft);
-        } else if (EqualNoCase(key, "domain")) {
+        } else if (EqualsAsciiNoCase(key, "domain")) {
             std::string_view d = value;
             if (!d.empty() && d.front() == '.')
                 d.remove_prefix(1);
             if (!d.empty())
                 domain = LowerText(d);
-        } else if (EqualNoCase(key, "path")) {
+        } else if (EqualsAsciiNoCase(key, "path")) {
             if (!value.empty() && value.front() == '/')
                 path = std::string(value);
-        } else if (EqualNoCase(key, "secure")) {
+        } else if (EqualsAsciiNoCase(key, "secure")) {
             cookie.secure = true;
         }
     }

@@ -4,25 +4,19 @@
 #include <boost/asio/io_context.hpp>
 #include <boost/asio/ip/tcp.hpp>
 #include <boost/beast/core/flat_buffer.hpp>
-#include <boost/beast/http/basic_parser.hpp>
+#include <boost/beast/core/read_size.hpp>
 #include <boost/beast/http/error.hpp>
 #include <boost/beast/http/message.hpp>
-#include <boost/beast/http/read.hpp>
 #include <boost/beast/http/string_body.hpp>
 #include <boost/beast/http/write.hpp>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
-#include <fcntl.h>
-#include <netdb.h>
-#include <sys/file.h>
-#include <sys/socket.h>
-#include <sys/stat.h>
-#include <thread>
-#include <unistd.h>
+#include <utility>
 
+#include "api/CookieJar.h"
+#include "api/ReplyReader.h"
+#include "api/UploadFile.h"
 #include "util/Clock.h"
 
 namespace torvel {
@@ -43,9 +37,8 @@ constexpr std::string_view kUserAgent = "Mozilla/3.0 (compatible; Indy Library)"
 constexpr std::string_view kInitialAccept =
     "text/html,application/xhtml+xml,application/xml;q=0.9,*/*;q=0.8";
 constexpr std::string_view kUploadAccept = "text/html, */*";
-constexpr std::string_view kTooManyLinesText = "The reply has more than 255 header lines.";
-constexpr std::string_view kHeaderTooLargeText = "The reply's header is larger than 64 KiB.";
-constexpr std::string_view kBodyTooLargeText = "The reply's body is larger than 256 MiB.";
+
+std::optional<testing::Endpoint> endpointOverride;
 
 // The request header set; it lives as long as the transport and only uploads change it.
 struct RequestHeaders {
@@ -56,48 +49,6 @@ struct RequestHeaders {
     std::string acceptEncoding{"identity"};
     std::string userAgent{kUserAgent};
 };
-
-bool IsControl(unsigned char c) {
-    return c < 0x20 || c == 0x7F;
-}
-
-std::string WithFinalDot(std::string text) {
-    if (text.empty() || text.back() != '.')
-        text += '.';
-    return text;
-}
-
-std::string SocketText(int number, std::string description) {
-    return "Socket Error # " + std::to_string(number) + "\r\n" +
-           WithFinalDot(std::move(description));
-}
-
-std::string ErrorText(const error_code& ec) {
-    if (ec == asio::error::timed_out)
-        return std::string(kTimedOutText);
-    if (ec == http::error::end_of_stream || ec == http::error::partial_message ||
-        ec == asio::error::eof)
-        return std::string(kConnectionClosedText);
-    if (ec == http::error::header_limit)
-        return std::string(kHeaderTooLargeText);
-    if (ec == http::error::body_limit)
-        return std::string(kBodyTooLargeText);
-    if (ec.category() == http::make_error_code(http::error::bad_version).category())
-        return "The server's reply is not valid HTTP (" + ec.message() + ").";
-    if (ec.category() == asio::error::get_netdb_category()) {
-        switch (ec.value()) {
-        case HOST_NOT_FOUND:
-            return SocketText(ec.value(), "Host not found.");
-        case TRY_AGAIN:
-            return SocketText(ec.value(), "Host not found, try again later.");
-        case NO_DATA:
-            return SocketText(ec.value(), "The host name has no address.");
-        default:
-            return SocketText(ec.value(), "Name server failure.");
-        }
-    }
-    return SocketText(ec.value(), ec.message());
-}
 
 // A broken kept connection: the server closed it while it was idle.
 bool IsStale(const error_code& ec) {
@@ -119,224 +70,7 @@ std::string BoundaryStamp(const LocalTime& t) {
            TwoDigits(t.minute) + TwoDigits(t.second) + millis;
 }
 
-// Reads one reply. Keeps the status line exactly as received (the failure text), counts the
-// header lines as they arrive, and appends the body to one string with no per-byte work.
-class ReplyParser : public http::basic_parser<false> {
-public:
-    // Interim replies count towards the line limit of the reply they precede (`linesBefore`),
-    // so that a server cannot keep a request waiting with an endless run of them.
-    explicit ReplyParser(std::size_t linesBefore) : lines_(linesBefore) {
-        header_limit(HttpTransport::kMaxHeaderBytes);
-        body_limit(HttpTransport::kMaxBodyBytes);
-    }
-
-    int Status() const { return status_; }
-    const std::string& StatusLine() const { return statusLine_; }
-    bool HasLocation() const { return hasLocation_; }
-    bool TooManyLines() const { return tooManyLines_; }
-    std::size_t Lines() const { return lines_; }
-    const std::vector<std::string>& SetCookies() const { return setCookies_; }
-    std::string& Body() { return body_; }
-
-private:
-    void on_request_impl(http::verb, beast::string_view, beast::string_view, int,
-                         error_code& ec) override {
-        ec = http::error::bad_method; // never called for replies
-    }
-
-    void on_response_impl(int code, beast::string_view reason, int version,
-                          error_code& ec) override {
-        if (lines_ >= HttpTransport::kMaxHeaderLines) {
-            tooManyLines_ = true;
-            ec = http::error::header_limit;
-            return;
-        }
-        char head[32];
-        std::snprintf(head, sizeof head, "HTTP/%d.%d %03d ", version / 10, version % 10, code);
-        statusLine_ = head;
-        statusLine_.append(reason.data(), reason.size());
-        status_ = code;
-    }
-
-    void on_field_impl(http::field name, beast::string_view, beast::string_view value,
-                       error_code& ec) override {
-        if (++lines_ > HttpTransport::kMaxHeaderLines) {
-            tooManyLines_ = true;
-            ec = http::error::header_limit;
-            return;
-        }
-        if (name == http::field::location)
-            hasLocation_ = true;
-        else if (name == http::field::set_cookie)
-            setCookies_.emplace_back(value.data(), value.size());
-    }
-
-    void on_header_impl(error_code&) override {}
-
-    void on_body_init_impl(const boost::optional<std::uint64_t>& length, error_code&) override {
-        if (length)
-            body_.reserve(static_cast<std::size_t>(*length));
-    }
-
-    std::size_t on_body_impl(beast::string_view body, error_code&) override {
-        body_.append(body.data(), body.size());
-        return body.size();
-    }
-
-    void on_chunk_header_impl(std::uint64_t, beast::string_view, error_code&) override {}
-
-    std::size_t on_chunk_body_impl(std::uint64_t, beast::string_view body, error_code&) override {
-        body_.append(body.data(), body.size());
-        return body.size();
-    }
-
-    void on_finish_impl(error_code&) override {}
-
-    int status_ = 0;
-    std::string statusLine_;
-    std::size_t lines_ = 0;
-    bool hasLocation_ = false;
-    bool tooManyLines_ = false;
-    std::vector<std::string> setCookies_;
-    std::string body_;
-};
-
-// The upload's file, open for reading with a shared lock: cooperating writers wait until the
-// upload has ended. The lock goes with the descriptor.
-class LockedFile {
-public:
-    explicit LockedFile(const std::string& path) : path_(path) {
-        fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd_ < 0)
-            Fail(errno);
-        if (::flock(fd_, LOCK_SH | LOCK_NB) != 0) {
-            int err = errno;
-            ::close(fd_);
-            fd_ = -1;
-            if (err == EWOULDBLOCK)
-                throw TransportError("Cannot open file \"" + path_ +
-                                     "\". The file is being written by another process");
-            Fail(err);
-        }
-    }
-    ~LockedFile() {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    LockedFile(const LockedFile&) = delete;
-    LockedFile& operator=(const LockedFile&) = delete;
-
-    std::string ReadAll() {
-        struct stat st {};
-        if (::fstat(fd_, &st) != 0)
-            Fail(errno);
-        if (static_cast<std::uint64_t>(st.st_size) > HttpTransport::kMaxBodyBytes)
-            throw TransportError("Cannot send file \"" + path_ + "\": larger than 256 MiB");
-        std::string bytes;
-        bytes.reserve(static_cast<std::size_t>(st.st_size));
-        char chunk[65536];
-        for (;;) {
-            ssize_t n = ::read(fd_, chunk, sizeof chunk);
-            if (n < 0) {
-                if (errno == EINTR)
-                    continue;
-                Fail(errno);
-            }
-            if (n == 0)
-                break;
-            if (bytes.size() + static_cast<std::size_t>(n) > HttpTransport::kMaxBodyBytes)
-                throw TransportError("Cannot send file \"" + path_ + "\": larger than 256 MiB");
-            bytes.append(chunk, static_cast<std::size_t>(n));
-        }
-        return bytes;
-    }
-
-private:
-    [[noreturn]] void Fail(int err) {
-        throw TransportError("Cannot open file \"" + path_ + "\". " + std::strerror(err));
-    }
-
-    std::string path_;
-    int fd_ = -1;
-};
-
 } // namespace
-
-std::string SocketErrorText(int errorNumber) {
-    return SocketText(errorNumber, std::system_category().message(errorNumber));
-}
-
-std::string Url::HostHeader() const {
-    std::string header = host.find(':') != std::string::npos ? "[" + host + "]" : host;
-    if (port != 80)
-        header += ":" + std::to_string(port);
-    return header;
-}
-
-Url ParseUrl(std::string_view address) {
-    std::string text(address);
-    std::replace(text.begin(), text.end(), '\\', '/');
-    for (char c : text)
-        if (IsControl(static_cast<unsigned char>(c)))
-            throw TransportError("Invalid address: it holds a control character.");
-    auto invalid = [&text]() { return TransportError("Invalid address \"" + text + "\"."); };
-
-    Url url;
-    std::string_view rest = text;
-    auto schemeEnd = rest.find("://");
-    if (schemeEnd != std::string_view::npos &&
-        schemeEnd < std::min(rest.find('/'), rest.find('?'))) {
-        for (char c : rest.substr(0, schemeEnd))
-            url.scheme += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        rest.remove_prefix(schemeEnd + 3);
-    } else {
-        url.scheme = "http";
-    }
-    if (url.scheme != "http")
-        throw TransportError("Unsupported protocol \"" + url.scheme + "\" in address \"" + text +
-                             "\".");
-
-    auto authorityEnd = rest.find_first_of("/?");
-    std::string_view authority = rest.substr(0, authorityEnd);
-    std::string_view target =
-        authorityEnd == std::string_view::npos ? std::string_view{} : rest.substr(authorityEnd);
-
-    std::string_view host = authority;
-    std::string_view port;
-    if (!authority.empty() && authority.front() == '[') {
-        auto close = authority.find(']');
-        if (close == std::string_view::npos)
-            throw invalid();
-        host = authority.substr(1, close - 1);
-        std::string_view after = authority.substr(close + 1);
-        if (!after.empty()) {
-            if (after.front() != ':')
-                throw invalid();
-            port = after.substr(1);
-        }
-    } else if (auto colon = authority.find(':'); colon != std::string_view::npos) {
-        host = authority.substr(0, colon);
-        port = authority.substr(colon + 1);
-    }
-    if (host.empty() || host.find_first_of(" @") != std::string_view::npos)
-        throw invalid();
-    url.host = std::string(host);
-
-    if (!port.empty()) {
-        if (port.size() > 5 ||
-            !std::all_of(port.begin(), port.end(), [](char c) { return c >= '0' && c <= '9'; }))
-            throw invalid();
-        int value = std::stoi(std::string(port));
-        if (value < 1 || value > 65535)
-            throw invalid();
-        url.port = static_cast<std::uint16_t>(value);
-    }
-
-    if (target.empty() || target.front() == '?')
-        url.target = "/";
-    url.target += target;
-    return url;
-}
 
 struct HttpTransport::Impl {
     asio::io_context io;
@@ -356,11 +90,6 @@ struct HttpTransport::Impl {
         return std::min(Steady::now() + wait, requestDeadline);
     }
     bool busy = false;
-    std::optional<std::pair<std::string, std::uint16_t>> endpointOverride;
-
-    // Beast sizes each read by the buffer's free capacity (at least 512 bytes, at most 64 KiB):
-    // without room reserved up front a large body would arrive 512 bytes at a time.
-    Impl() { buffer.reserve(64 * 1024); }
 
     void Close() {
         error_code ignored;
@@ -429,8 +158,8 @@ struct HttpTransport::Impl {
     // Connects to the address's host and port, or keeps the open connection to them.
     // Returns true when the kept connection is reused.
     bool Connect(const Url& url) {
-        std::string host = endpointOverride ? endpointOverride->first : url.host;
-        std::uint16_t port = endpointOverride ? endpointOverride->second : url.port;
+        std::string host = endpointOverride ? endpointOverride->host : url.host;
+        std::uint16_t port = endpointOverride ? endpointOverride->port : url.port;
         std::string key = host + ":" + std::to_string(port);
         if (socket.is_open() && key == connectedTo)
             return true;
@@ -458,7 +187,7 @@ struct HttpTransport::Impl {
                 },
                 deadline, [&resolver] { resolver.cancel(); }, false);
             if (ec)
-                throw TransportError(ErrorText(ec));
+                throw TransportError(FailureText(ec));
             for (const auto& entry : *results)
                 endpoints.push_back(entry.endpoint());
         }
@@ -471,7 +200,7 @@ struct HttpTransport::Impl {
             deadline);
         if (ec) {
             Close();
-            throw TransportError(ErrorText(ec));
+            throw TransportError(FailureText(ec));
         }
         socket.set_option(tcp::no_delay(true), ec);
         connectedTo = key;
@@ -509,63 +238,34 @@ struct HttpTransport::Impl {
             Bound(silenceTimeout));
     }
 
-    // Reads until `finished` holds, each read bounded by the silence time-out.
-    template <class Finished>
-    error_code ReadUntil(ReplyParser& parser, Finished finished, bool& gotAny) {
-        while (!finished()) {
-            error_code ec = AwaitSocket(
-                [&](auto done) {
-                    http::async_read_some(socket, buffer, parser,
-                                          [done](error_code e, std::size_t) { done(e); });
-                },
-                Bound(silenceTimeout));
-            gotAny = gotAny || parser.got_some();
-            if (ec)
-                return ec;
-        }
-        return {};
+    // One read of the socket into the buffer, bounded by the silence time-out.
+    error_code ReadSome(beast::flat_buffer& into) {
+        auto space = into.prepare(beast::read_size(into, kReplyReadBytes));
+        std::size_t received = 0;
+        error_code ec = AwaitSocket(
+            [&](auto done) {
+                socket.async_read_some(space, [done, &received](error_code e, std::size_t n) {
+                    received = n;
+                    done(e);
+                });
+            },
+            Bound(silenceTimeout));
+        into.commit(received);
+        return ec;
     }
 
-    // Reads the reply to the request just sent. I/O failures come back as an error code, with
-    // `gotAny` telling whether any byte of a reply arrived; a refused reply throws.
-    error_code ReadReply(const Url& url, std::string& body, bool& gotAny) {
-        std::size_t interimLines = 0;
-        for (;;) {
-            auto parser = std::make_unique<ReplyParser>(interimLines);
-            error_code ec = ReadUntil(
-                *parser, [&] { return parser->is_header_done(); }, gotAny);
-            if (ec) {
-                if (parser->TooManyLines()) {
-                    Close();
-                    throw TransportError(std::string(kTooManyLinesText));
-                }
-                return ec;
-            }
-            for (const std::string& value : parser->SetCookies())
-                cookies.Store(value, url.host, url.target);
-            const int status = parser->Status();
-            // Interim replies (100 Continue, 103 Early Hints, ...) precede the real one; 101
-            // would switch to a protocol that was never asked for.
-            if (status / 100 == 1 && status != 101) {
-                interimLines = parser->Lines() + 1; // its header lines and its status line
-                continue;
-            }
-            const bool redirect =
-                (status >= 300 && status <= 399 && status != 304) || parser->HasLocation();
-            if (redirect || status < 200 || status > 299) {
+    // Reads the reply to the request just sent. A refused reply closes the connection and
+    // throws; I/O failures come back in the reply.
+    Reply ReadReply(const Url& url) {
+        try {
+            Reply reply = torvel::ReadReply(
+                buffer, [this](beast::flat_buffer& into) { return ReadSome(into); }, url, cookies);
+            if (!reply.error && !reply.reusable)
                 Close();
-                throw TransportError(parser->StatusLine());
-            }
-            ec = ReadUntil(
-                *parser, [&] { return parser->is_done(); }, gotAny);
-            if (ec)
-                return ec;
-            // Bytes beyond the reply would be taken for the next one: do not reuse then.
-            const bool keep = parser->keep_alive() && buffer.size() == 0;
-            body = std::move(parser->Body());
-            if (!keep)
-                Close();
-            return {};
+            return reply;
+        } catch (const TransportError&) {
+            Close();
+            throw;
         }
     }
 
@@ -576,17 +276,17 @@ struct HttpTransport::Impl {
         requestDeadline = Steady::now() + requestTimeout;
         for (int attempt = 0;; ++attempt) {
             const bool reused = Connect(url);
-            bool gotAny = false;
-            std::string body;
-            error_code ec = Send(req);
+            Reply reply;
+            reply.error = Send(req);
+            if (!reply.error)
+                reply = ReadReply(url);
+            const error_code ec = reply.error;
             if (!ec)
-                ec = ReadReply(url, body, gotAny);
-            if (!ec)
-                return body;
+                return std::move(reply.body);
             Close();
-            if (reused && attempt == 0 && !gotAny && IsStale(ec))
+            if (reused && attempt == 0 && !reply.gotAny && IsStale(ec))
                 continue;
-            throw TransportError(ErrorText(ec));
+            throw TransportError(FailureText(ec));
         }
     }
 };
@@ -641,7 +341,7 @@ void HttpTransport::PostFile(const std::string& url, const std::string& fieldNam
     const std::string boundary = "--------" + BoundaryStamp(LocalNow());
     headers.contentType = "multipart/form-data; boundary=" + boundary;
 
-    LockedFile file(filePath);
+    UploadFile file(filePath);
     std::string content = file.ReadAll();
     std::string body;
     body.reserve(content.size() + 256);
@@ -680,59 +380,12 @@ void HttpTransport::Disconnect() {
         impl_->Close();
 }
 
-CookieJar& HttpTransport::Cookies() {
-    return impl_->cookies;
+namespace testing {
+
+std::optional<Endpoint> SetEndpoint(std::optional<Endpoint> endpoint) {
+    return std::exchange(endpointOverride, std::move(endpoint));
 }
 
-void HttpTransport::SetEndpointForTesting(
-    std::optional<std::pair<std::string, std::uint16_t>> endpoint) {
-    impl_->endpointOverride = std::move(endpoint);
-    impl_->Close();
-}
-
-std::string HttpTransport::ReadReplyForTesting(std::string_view replyBytes) {
-    BusyGuard guard(impl_->busy);
-    impl_->Close();
-    impl_->requestDeadline = Steady::now() + impl_->requestTimeout;
-    int fds[2];
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, fds) != 0)
-        throw TransportError(SocketErrorText(errno));
-    // The peer writes from its own thread: a reply larger than the socket buffer would block
-    // a write made before the reading starts.
-    std::thread peer([fd = fds[1], bytes = replyBytes] {
-        std::string_view rest = bytes;
-        while (!rest.empty()) {
-            ssize_t n = ::send(fd, rest.data(), rest.size(), MSG_NOSIGNAL);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                break; // the reader gave up and closed its end
-            rest.remove_prefix(static_cast<std::size_t>(n));
-        }
-        ::close(fd);
-    });
-    struct Join {
-        std::thread& t;
-        Impl& impl;
-        ~Join() {
-            impl.Close(); // first, so that a peer still writing sees the close
-            t.join();
-        }
-    } join{peer, *impl_};
-
-    error_code ec;
-    impl_->socket.assign(tcp::v4(), fds[0], ec);
-    if (ec) {
-        ::close(fds[0]);
-        throw TransportError(ErrorText(ec));
-    }
-    const Url url = ParseUrl("http://reply.test/");
-    std::string body;
-    bool gotAny = false;
-    ec = impl_->ReadReply(url, body, gotAny);
-    if (ec)
-        throw TransportError(ErrorText(ec));
-    return body;
-}
+} // namespace testing
 
 } // namespace torvel

@@ -3,57 +3,19 @@
 #pragma once
 
 #include <chrono>
-#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
-#include <string_view>
 
-#include "api/CookieJar.h"
-#include "util/Errors.h"
+#include "api/TransportError.h"
+#include "api/Url.h"
 
 namespace torvel {
 
-// Any failure of a request: the text is what the error box shows.
-class TransportError : public Error {
-public:
-    using Error::Error;
-};
-
-// Failure texts that callers and tests compare against.
-inline constexpr std::string_view kConnectionClosedText = "Connection Closed Gracefully.";
-inline constexpr std::string_view kTimedOutText = "Socket Error # 110\r\nConnection timed out.";
-inline constexpr std::string_view kBusyText = "Another request is still in progress.";
-
-// An address cut into its parts. The target (path and query) is kept byte for byte.
-struct Url {
-    std::string scheme; // lower case
-    std::string host;   // as written; an IPv6 literal without its brackets
-    std::uint16_t port = 80;
-    std::string target; // starts with "/"
-
-    // "host" or "host:port" when the port is not 80.
-    std::string HostHeader() const;
-};
-
-// "\" becomes "/"; scheme (http when absent), host, optional ":" port up to the next "/" or
-// "?", then the target. Throws TransportError for an address that cannot be sent: another
-// scheme, no host, a bad port, or a control character that would break the request line.
-Url ParseUrl(std::string_view address);
-
-// "Socket Error # <n>\r\n<description>." for a system error number.
-std::string SocketErrorText(int errorNumber);
-
 class HttpTransport {
 public:
-    static constexpr std::uint64_t kMaxBodyBytes = 256ull * 1024 * 1024;
-    // Header lines of a reply; the interim (1xx) replies before it count, with their status
-    // lines.
-    static constexpr std::size_t kMaxHeaderLines = 255;
-    static constexpr std::size_t kMaxHeaderBytes = 64 * 1024;
-
     HttpTransport();
     ~HttpTransport();
     HttpTransport(const HttpTransport&) = delete;
@@ -88,22 +50,23 @@ public:
     // Closes the kept connection, if any (not while a request runs).
     void Disconnect();
 
-    CookieJar& Cookies();
-
-    // Connects to this endpoint whatever the address says; the request itself (target, Host
-    // header, cookies) still follows the address. Lets tests run the real default host names
-    // against a local server. std::nullopt goes back to normal.
-    void SetEndpointForTesting(std::optional<std::pair<std::string, std::uint16_t>> endpoint);
-
-    // Runs the real reply reading on bytes that a server sends before it closes the
-    // connection, as if they answered a request to "http://reply.test/": returns the body or
-    // throws the TransportError that request would. Lets fuzzers reach the reading code
-    // without a server.
-    std::string ReadReplyForTesting(std::string_view replyBytes);
-
 private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };
+
+namespace testing {
+
+// Where every transport connects, whatever the address says; the request itself (target, Host
+// header, cookies) still follows the address. Lets tests run the real default host names
+// against a local server. std::nullopt goes back to the address's host and port. Returns the
+// setting it replaces.
+struct Endpoint {
+    std::string host;
+    std::uint16_t port = 0;
+};
+std::optional<Endpoint> SetEndpoint(std::optional<Endpoint> endpoint);
+
+} // namespace testing
 
 } // namespace torvel

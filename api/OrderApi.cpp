@@ -94,10 +94,6 @@ std::string OrderApi::FetchCatalogueBody(std::int32_t userId, const std::string&
                           "&CTRO=" + ctro);
 }
 
-std::vector<std::string> OrderApi::FetchCatalogue(std::int32_t userId, const std::string& ctro) {
-    return SplitAt(FetchCatalogueBody(userId, ctro), ';');
-}
-
 std::vector<std::string> OrderApi::ListOrders(std::int32_t userId, const std::string& ctro,
                                               std::string_view filter) {
     std::string body =
@@ -123,13 +119,6 @@ void OrderApi::FetchOrderItems(const std::string& doc, const std::string& ctro,
             throw ListIndexError(*missing);
         each(fields);
     }
-}
-
-std::vector<OrderItemRecord> OrderApi::FetchOrderItems(const std::string& doc,
-                                                       const std::string& ctro) {
-    std::vector<OrderItemRecord> records;
-    FetchOrderItems(doc, ctro, [&records](const OrderItemRecord& r) { records.push_back(r); });
-    return records;
 }
 
 void OrderApi::UploadOrder(const std::string& fileName) {

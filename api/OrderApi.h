@@ -52,8 +52,6 @@ public:
 
     // The catalogue reply as it came; the catalogue file is made from it.
     std::string FetchCatalogueBody(std::int32_t userId, const std::string& ctro);
-    // The catalogue records, cut at ";" and line breaks, each as the server wrote it.
-    std::vector<std::string> FetchCatalogue(std::int32_t userId, const std::string& ctro);
 
     // The order list records, each trimmed; `filter` is appended to the query as it is
     // ("&Emissao=<m>" and/or "&Situacao=<s>", or empty).
@@ -68,8 +66,6 @@ public:
     // records before it were handed over.
     void FetchOrderItems(const std::string& doc, const std::string& ctro,
                          const std::function<void(const OrderItemRecord&)>& each);
-    // The same, collected; a short record throws and nothing is returned.
-    std::vector<OrderItemRecord> FetchOrderItems(const std::string& doc, const std::string& ctro);
 
     // Posts the order file (named by its bare name, in the current directory) as the form
     // field "Arquivo" with the part content type "text/text".

@@ -1,9 +1,12 @@
-// TFCentral, the main window: the store combo, the order list page and the order editor page.
-// Its handlers are split over files by subsystem: app/ (start-up, store check, keys, first run),
-// orders/ (order list, editor, backups, sending, actions), catalogue/ (download, product search).
+// TFCentral, the main window: the store combo above two pages, the order list and the order
+// editor. app/ keeps the window, start-up, the store check, the keys, the wait window and the
+// first-run panel; each page is built, wired and handled in orders/ (OrderListPage,
+// OrderEditorPage and their handlers), the catalogue download and F3 in catalogue/.
 #pragma once
 
 #include "app/Config.h"
+#include "orders/OrderEditorPage.h"
+#include "orders/OrderListPage.h"
 
 #include <QWidget>
 #include <cstdint>
@@ -16,8 +19,6 @@ class QAction;
 class QComboBox;
 class QFrame;
 class QLabel;
-class QMenu;
-class QPlainTextEdit;
 class QPushButton;
 class QStackedWidget;
 
@@ -27,17 +28,11 @@ class OrderApi;
 } // namespace torvel
 
 class TDrumoEdit;
-class TFloatEdit;
 class TFStatus;
-class TGListView;
 
-class TFCentral : public QWidget {
-    Q_OBJECT
-public:
-    explicit TFCentral(QWidget* parent = nullptr); // builds the controls and runs FormCreate
-    ~TFCentral() override;
-
-    // State of the run.
+// The state of a run of the main window, by its design names. Only the window's handlers change
+// it; everyone else reads it through TFCentral::State().
+struct CentralRunState {
     std::string Crf;
     std::vector<torvel::StoreEntry> Stores;
     std::string Servidor;
@@ -48,59 +43,33 @@ public:
     int ItemCounter = 0;
     std::string ChosenProductId;
     bool Sending = false; // a send in progress cannot be started again
+};
+
+// The page controls are inherited from their pages' groups, so that they are reached by their
+// design names; the run state privately, so that the handlers use it by name and no one else
+// writes it.
+class TFCentral : public QWidget,
+                  public torvel::orders::OrderListControls,
+                  public torvel::orders::OrderEditorControls,
+                  private CentralRunState {
+    Q_OBJECT
+public:
+    explicit TFCentral(QWidget* parent = nullptr); // builds the controls and runs FormCreate
+    ~TFCentral() override;
+
+    const CentralRunState& State() const { return *this; }
 
     torvel::HttpTransport& Transport();
     torvel::OrderApi& Api();
 
     // Controls outside the pages.
     QComboBox* Loja = nullptr;
+    QLabel* LData = nullptr;
     QStackedWidget* Notebook1 = nullptr;
     QFrame* Panel2 = nullptr;
     QLabel* Label18 = nullptr;
     TDrumoEdit* ECNPJ = nullptr;
     QPushButton* Button2 = nullptr;
-
-    // Page "Default": the order list.
-    QWidget* PageDefault = nullptr;
-    QLabel* Panel1 = nullptr;
-    QLabel* Label4 = nullptr;
-    QComboBox* ComboBox = nullptr;
-    QComboBox* qSituacao = nullptr;
-    QPushButton* B_Listar = nullptr;
-    QLabel* Label3 = nullptr;
-    TGListView* gPedido = nullptr;
-    QMenu* PopupMenu2 = nullptr;
-    QAction* CancelarPedido1 = nullptr;
-    QAction* DuplicarPedido1 = nullptr;
-    QAction* VisualizarPedido1 = nullptr;
-    QPushButton* B_Altera = nullptr;
-    QPushButton* B_Novo = nullptr;
-    QPushButton* BitBtn1 = nullptr;
-    QLabel* LData = nullptr;
-
-    // Page "Cadastro": the order editor.
-    QWidget* PageCadastro = nullptr;
-    QLabel* Numero = nullptr;
-    QLabel* Emissao = nullptr;
-    TFloatEdit* cProd = nullptr;
-    QLabel* Descricao = nullptr;
-    QLabel* UND = nullptr;
-    QLabel* vUnit = nullptr;
-    TFloatEdit* Qtd = nullptr;
-    QLabel* vTotal = nullptr;
-    QPushButton* B_Lancar = nullptr;
-    TGListView* gProd = nullptr;
-    QMenu* PopupMenu1 = nullptr;
-    QAction* A1 = nullptr;
-    QAction* ExcluirItem1 = nullptr;
-    QLabel* Itens = nullptr;
-    QLabel* VLNota = nullptr;
-    QPushButton* B_Salva = nullptr;
-    QPushButton* B_Cancela = nullptr;
-    QPushButton* B_Volta = nullptr;
-    QFrame* OBS = nullptr;
-    QPlainTextEdit* Memo1 = nullptr;
-    QPushButton* Button1 = nullptr;
 
     TFStatus* Status = nullptr; // the wait window while it exists
 
@@ -153,11 +122,28 @@ protected:
 
 private:
     void buildWindow();
-    void buildListPage();
-    void buildEditorPage();
     void buildFirstRunPanel();
     void connectHandlers();
-    void connectOrderHandlers(); // orders/
+    // A click or a menu choice runs its handler through Run.
+    void wireClick(QPushButton* button, void (TFCentral::*handler)());
+    void wireAction(QAction* action, void (TFCentral::*handler)());
+
+    // The pages (orders/) and the catalogue download's button (catalogue/).
+    void buildListPage();
+    void connectListPage();
+    void buildEditorPage();
+    void connectEditorPage();
+    void connectCatalogueDownload();
+
+    // Steps that several order handlers share (orders/).
+    // VLNota := the sum of cell 6 of every row of gProd, from "0,00".
+    void RecomputeOrderTotal();
+    // Writes the backup file of the chosen store with every row of gProd, then deletes the
+    // other recoverable one.
+    void WriteBackup();
+    // Offers the recoverable backup, if any: the warning box, its rows appended to gProd, and
+    // its store chosen in Loja (running the store selection when it is another store).
+    void OfferBackup();
     void fillOrderEditorFromServer(bool duplicate);
 
     std::unique_ptr<torvel::HttpTransport> transport_;

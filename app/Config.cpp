@@ -1,28 +1,15 @@
 #include "app/Config.h"
 
+#include "api/OrderApi.h"
 #include "util/SafeFile.h"
 #include "util/uFuncoes.h"
 
 #include <climits>
 #include <unistd.h>
+#include <utility>
 
 namespace torvel {
 namespace {
-
-bool equalNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'a' && x <= 'z')
-            x = char(x - 32);
-        if (y >= 'a' && y <= 'z')
-            y = char(y - 32);
-        if (x != y)
-            return false;
-    }
-    return true;
-}
 
 std::string configDirOverride;
 std::string defaultServerOverride;
@@ -43,13 +30,13 @@ std::string ProfileString(std::string_view iniText, std::string_view section,
             size_t close = line.find(']');
             std::string name =
                 Trim(line.substr(1, close == std::string::npos ? std::string::npos : close - 1));
-            inSection = equalNoCase(name, section);
+            inSection = EqualsAsciiNoCase(name, section);
             continue;
         }
         if (!inSection)
             continue;
         size_t eq = line.find('=');
-        if (eq == std::string::npos || !equalNoCase(Trim(line.substr(0, eq)), key))
+        if (eq == std::string::npos || !EqualsAsciiNoCase(Trim(line.substr(0, eq)), key))
             continue;
         std::string value = Trim(line.substr(eq + 1));
         if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
@@ -78,7 +65,8 @@ Config ReadConfig(const std::string& path) {
         config.stores.push_back(MakeStoreEntry(entry));
     config.servidor = ProfileString(text, "CONFIGURACAO", "SERVIDOR");
     if (config.servidor.empty())
-        config.servidor = defaultServerOverride.empty() ? kDefaultServer : defaultServerOverride;
+        config.servidor = defaultServerOverride.empty() ? std::string(OrderApi::kDefaultServer)
+                                                        : defaultServerOverride;
     return config;
 }
 
@@ -98,12 +86,13 @@ std::string ConfigDirectory() {
     return slash == std::string::npos ? "." : exe.substr(0, slash);
 }
 
-void SetConfigDirectoryForTesting(std::string dir) {
-    configDirOverride = std::move(dir);
+namespace testing {
+std::string SetConfigDirectory(std::string dir) {
+    return std::exchange(configDirOverride, std::move(dir));
 }
-
-void SetDefaultServerForTesting(std::string hostPort) {
-    defaultServerOverride = std::move(hostPort);
+std::string SetDefaultServer(std::string hostPort) {
+    return std::exchange(defaultServerOverride, std::move(hostPort));
 }
+} // namespace testing
 
 } // namespace torvel

@@ -8,7 +8,6 @@
 namespace torvel {
 
 inline constexpr const char* kConfigFileName = "Config.Ini";
-inline constexpr const char* kDefaultServer = "www.torvel.example";
 
 // Reads a value the way profile strings are read: section and key names match without regard
 // to case, the value is what follows the first "=" with blanks trimmed and one matching pair of
@@ -35,9 +34,14 @@ std::string DefaultConfigText(std::string_view crf);
 
 // Where Config.Ini lives: beside the executable (tests may point it elsewhere).
 std::string ConfigDirectory();
-void SetConfigDirectoryForTesting(std::string dir);
-// The server that a file without SERVIDOR names (as the first-run file is); "" restores
-// kDefaultServer.
-void SetDefaultServerForTesting(std::string hostPort);
+
+namespace testing {
+// Each returns the setting it replaces.
+// Where ConfigDirectory() points; "" is beside the executable again.
+std::string SetConfigDirectory(std::string dir);
+// The server that a file without SERVIDOR names (as the first-run file is); "" is
+// OrderApi::kDefaultServer again.
+std::string SetDefaultServer(std::string hostPort);
+} // namespace testing
 
 } // namespace torvel

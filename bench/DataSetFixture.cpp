@@ -62,16 +62,19 @@ std::string DataSetFixture::OrdersUrl() {
 
 TFCentral& DataSetFixture::Central() {
     if (!central_) {
+        // One store configured: the start-up checks it at once, as a user's run does, and
+        // downloads the catalogue into the current directory.
         const std::string config = (fs::path(Work()) / "config-central").string();
-        WriteConfig(config, "", Server().HostPort());
-        torvel::SetConfigDirectoryForTesting(config);
+        WriteConfig(config, kStoreEntry, Server().HostPort());
+        config_ = std::make_unique<test::ConfigDirGuard>(config);
+        ChangeDir(Work());
         central_ = std::make_unique<TFCentral>();
         ShowAndWaitForPaint(*central_);
+        if (central_->State().Ctro != kStore || central_->State().UserId != kUserId)
+            throw std::runtime_error("the store check did not accept the store");
         // Showing the window sets the month filter to the current month: list every order.
         central_->ComboBox->setCurrentIndex(12);
         central_->qSituacao->setCurrentIndex(3);
-        central_->Ctro = kStore;
-        central_->UserId = kUserId;
     }
     return *central_;
 }
@@ -150,6 +153,7 @@ std::vector<SearchCase> DataSetFixture::SearchCases() const {
 void DataSetFixture::Close() {
     search_.reset();
     central_.reset();
+    config_.reset();
     server_.reset();
     if (sqlite_)
         sqlite3_close(sqlite_);

@@ -6,6 +6,7 @@
 #include "bench/DataSet.h"
 #include "bench/Processes.h"
 #include "catalogue/ProductFilter.h"
+#include "tests/support/ConfigGuards.h"
 
 #include <cstdint>
 #include <memory>
@@ -69,6 +70,7 @@ private:
     DataSetInfo info_;
     std::string work_;
     std::unique_ptr<ServerProcess> server_;
+    std::unique_ptr<test::ConfigDirGuard> config_; // while the main window lives
     std::unique_ptr<TFCentral> central_;
     std::unique_ptr<TFProcura_Prod> search_;
     sqlite3* sqlite_ = nullptr;

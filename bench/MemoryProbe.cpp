@@ -10,6 +10,8 @@
 #include "catalogue/ProductFilter.h"
 #include "controls/FlEdit.h"
 #include "controls/GListView.h"
+#include "tests/support/ConfigGuards.h"
+#include "tests/support/DialogGuards.h"
 #include "util/Dialogs.h"
 
 #include <QCoreApplication>
@@ -25,11 +27,11 @@ namespace fs = std::filesystem;
 namespace torvel::bench {
 
 int MemoryProbe(const std::string& dir, bool copiedRows) {
-    torvel::testing::RecordBoxes(true);
+    test::RecordBoxesGuard boxes(true);
     ChangeDir(dir);
     const std::string config = (fs::path(dir) / "work" / "config-probe").string();
     WriteConfig(config, "", "127.0.0.1:9");
-    torvel::SetConfigDirectoryForTesting(config);
+    test::ConfigDirGuard configDir(config);
     // The program at rest: its main window shown, no store chosen.
     TFCentral central;
     ShowAndWaitForPaint(central);

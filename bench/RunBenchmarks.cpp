@@ -13,6 +13,7 @@
 #include "bench/DataSetFixture.h"
 #include "bench/MemoryProbe.h"
 #include "bench/TableReporter.h"
+#include "tests/support/DialogGuards.h"
 #include "util/Dialogs.h"
 
 #include <benchmark/benchmark.h>
@@ -76,7 +77,7 @@ int main(int argc, char** argv) {
     std::sort(infos.begin(), infos.end(),
               [](const auto& a, const auto& b) { return a.products < b.products; });
 
-    torvel::testing::RecordBoxes(true);
+    torvel::test::RecordBoxesGuard boxes(true);
     TableReporter reporter;
     std::vector<std::unique_ptr<DataSetFixture>> sets;
     for (const DataSetInfo& info : infos) {

@@ -30,6 +30,7 @@ run(${BENCH} --data ${WORK}/data --benchmark_min_time=0.001 --repetitions 1 --ta
 file(READ ${WORK}/table.txt table)
 message("${table}")
 foreach(row "download and write" "CatalogueLoad" "LookupProduct scan" "search window open"
+        "search window reopen"
         "search DESCRICAO" "search SEMELHANCA" "search MARCA" "search REFERENCIA"
         "search CODIGO" "list fill" "order list of 40 orders" "start-up, one store"
         "peak memory growth, opening" "peak memory growth while open")

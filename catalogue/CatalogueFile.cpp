@@ -258,4 +258,45 @@ ProductMatch FindLastProduct(const CatalogueRecords& records, std::string_view s
     return result;
 }
 
+CatalogueLookup LookupInCatalogue(std::string_view store, std::string_view code) {
+    constexpr size_t kPiece = 1 << 20;
+    FileReader file(kCatalogueFileName);
+    CatalogueLookup result;
+    std::string text; // the lines not scanned yet
+    for (bool atEnd = false; !atEnd;) {
+        // Read on until the text holds a LF, so that it can be cut after one: the records of
+        // the lines before the cut are then those of the whole file at that place, a CR LF
+        // pair never being split. A NUL ends the text.
+        size_t cut = std::string::npos;
+        while (cut == std::string::npos && !atEnd) {
+            const size_t used = text.size();
+            text.resize(used + kPiece);
+            const size_t n = file.Read(text.data() + used, kPiece);
+            text.resize(used + n);
+            std::string_view added(text.data() + used, n);
+            if (const size_t nul = added.find('\0'); nul != std::string_view::npos) {
+                text.resize(used + nul);
+                atEnd = true;
+            }
+            atEnd = atEnd || n == 0;
+            if (const void* lf = memrchr(text.data() + used, '\n', text.size() - used))
+                cut = size_t(static_cast<const char*>(lf) - text.data()) + 1;
+        }
+        if (atEnd)
+            cut = text.size();
+        std::string rest(text, cut);
+        text.resize(cut);
+        const CatalogueRecords records(std::move(text));
+        const ProductMatch match = FindLastProduct(records, store, code);
+        if (match.record >= 0)
+            result.record = records[size_t(match.record)].Fields();
+        if (match.missingField >= 0) {
+            result.missingField = match.missingField;
+            break;
+        }
+        text = std::move(rest);
+    }
+    return result;
+}
+
 } // namespace torvel

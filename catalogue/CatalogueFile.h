@@ -107,6 +107,16 @@ struct ProductMatch {
 ProductMatch FindLastProduct(const CatalogueRecords& records, std::string_view store,
                              std::string_view code);
 
+// The same scan over the catalogue file of the current directory, read afresh in pieces of about
+// a megabyte, so that a large file is never held whole: the fields of the last match (none when
+// nothing matched) and the missing field that stopped the scan, as FindLastProduct gives them.
+// A file that cannot be opened throws as CatalogueLoad does.
+struct CatalogueLookup {
+    std::vector<std::string> record;
+    int missingField = -1;
+};
+CatalogueLookup LookupInCatalogue(std::string_view store, std::string_view code);
+
 // Reads a catalogue text line by line by the text-list rule: a NUL byte ends the text; lines
 // end at CR, LF or CR LF; a break at the very end adds no empty line; the empty text has no
 // lines. Within a line every "|" is a break of the same rule, so an empty line has no fields, a

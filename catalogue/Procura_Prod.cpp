@@ -1,5 +1,6 @@
 #include "catalogue/Procura_Prod.h"
 
+#include "controls/Colors.h"
 #include "controls/FlEdit.h"
 #include "controls/GListView.h"
 #include "util/Cp1252QString.h"

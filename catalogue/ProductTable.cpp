@@ -1,20 +1,24 @@
 #include "catalogue/ProductTable.h"
 
+#include "catalogue/ByteScan.h"
 #include "catalogue/CatalogueFile.h"
 #include "catalogue/NameCollation.h"
+#include "catalogue/NameOrderMemo.h"
+#include "catalogue/NameSort.h"
 #include "catalogue/ProductFilter.h"
 #include "util/Errors.h"
 #include "util/SafeFile.h"
 #include "util/uFuncoes.h"
 
 #include <algorithm>
-#include <bit>
 #include <chrono>
 #include <cstring>
 #include <functional>
 #include <limits>
 #include <memory>
-#include <unordered_map>
+#include <optional>
+#include <sys/mman.h>
+#include <type_traits>
 
 namespace torvel {
 namespace {
@@ -23,6 +27,8 @@ namespace {
 // neighbours (checked once); otherwise every text goes through UpperCase itself.
 struct UpperTable {
     bool perByte = true;
+    // Every byte below 0x80 but "a" to "z" is its own capital.
+    bool asciiPlain = false;
     char map[256];
     UpperTable() {
         std::string all;
@@ -38,6 +44,37 @@ struct UpperTable {
         std::string mapped = UpperCase(all);
         for (int b = 0; b < 256 && perByte; ++b)
             perByte = mapped[size_t(b)] == map[b];
+        asciiPlain = perByte;
+        for (int b = 0; b < 0x80 && asciiPlain; ++b)
+            asciiPlain = (b >= 'a' && b <= 'z') || map[b] == char(b);
+    }
+    // Whether the text differs from its capitals; only for a per-byte table. Sixteen bytes at a
+    // time: "a" to "z" by comparison, the few bytes from 0x80 up through the table.
+    bool Changes(std::string_view text) const {
+        const char* p = text.data();
+        const size_t n = text.size();
+        size_t i = 0;
+        auto changes = [this](char c) { return map[static_cast<unsigned char>(c)] != c; };
+#if defined(__SSE2__)
+        if (asciiPlain) {
+            const __m128i beforeA = _mm_set1_epi8('a' - 1);
+            const __m128i afterZ = _mm_set1_epi8('z' + 1);
+            for (; i + 16 <= n; i += 16) {
+                const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+                const __m128i small =
+                    _mm_and_si128(_mm_cmpgt_epi8(b, beforeA), _mm_cmplt_epi8(b, afterZ));
+                if (_mm_movemask_epi8(small))
+                    return true;
+                for (unsigned high = unsigned(_mm_movemask_epi8(b)); high; high &= high - 1)
+                    if (changes(p[i + unsigned(__builtin_ctz(high))]))
+                        return true;
+            }
+        }
+#endif
+        for (; i < n; ++i)
+            if (changes(p[i]))
+                return true;
+        return false;
     }
 };
 
@@ -70,6 +107,16 @@ private:
     std::chrono::steady_clock::time_point last_;
     unsigned ticks_ = 0;
 };
+
+// A large store is written whole at once: in pages of 2 MB where the system has them, it takes
+// hundreds of times fewer page faults. Only advice; nothing changes where it is not taken.
+void AdviseHugePages(void* start, size_t bytes) {
+    constexpr uintptr_t kHuge = uintptr_t(2) << 20;
+    const uintptr_t from = (reinterpret_cast<uintptr_t>(start) + kHuge - 1) & ~(kHuge - 1);
+    const uintptr_t to = (reinterpret_cast<uintptr_t>(start) + bytes) & ~(kHuge - 1);
+    if (to > from)
+        ::madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);
+}
 
 uint32_t CheckedOffset(size_t offset) {
     if (offset > std::numeric_limits<uint32_t>::max())
@@ -104,69 +151,10 @@ void ProductTable::Clear() {
 void ProductTable::Load(const Progress& progress) {
     Clear();
     std::string text = ReadWholeFile(kCatalogueFileName);
-    LoadText(text, progress);
+    LoadText(text, progress, &NameOrderMemo::OfThisRun());
 }
 
-// Sorting by sort keys, not by a comparison per pair: each name's key is made once, and the
-// entries are sorted by eight key bytes held beside the row; runs that tie are sorted again by
-// the next eight bytes, and so on. The short primary keys (base letters) decide almost every
-// pair; only runs of names with equal primary keys need their full keys.
 namespace {
-
-struct KeyEntry {
-    uint64_t prefix; // eight key bytes from the current depth, big-endian
-    uint32_t key;    // offset of the key; every key is followed by eight NUL bytes
-    uint32_t line;
-};
-
-uint64_t LoadPrefix(const char* p) {
-    uint64_t v;
-    std::memcpy(&v, p, 8);
-    if constexpr (std::endian::native == std::endian::little)
-        v = __builtin_bswap64(v);
-    return v;
-}
-
-template <class OnEqualKeys>
-void SortByKeys(KeyEntry* lo, KeyEntry* hi, const char* keys, size_t depth,
-                OnEqualKeys& onEqualKeys) {
-    auto less = [](const KeyEntry& a, const KeyEntry& b) {
-        return a.prefix != b.prefix ? a.prefix < b.prefix : a.line < b.line;
-    };
-    if (hi - lo < 4096) {
-        std::sort(lo, hi, less);
-    } else {
-        // Bucketing by the first two key bytes leaves many small sorts instead of one large.
-        std::vector<uint32_t> start(65537, 0);
-        for (KeyEntry* e = lo; e < hi; ++e)
-            ++start[(e->prefix >> 48) + 1];
-        for (size_t b = 1; b < start.size(); ++b)
-            start[b] += start[b - 1];
-        std::vector<KeyEntry> sorted(size_t(hi - lo));
-        std::vector<uint32_t> next(start.begin(), start.end() - 1);
-        for (KeyEntry* e = lo; e < hi; ++e)
-            sorted[next[e->prefix >> 48]++] = *e;
-        std::copy(sorted.begin(), sorted.end(), lo);
-        for (size_t b = 0; b + 1 < start.size(); ++b)
-            if (start[b + 1] - start[b] > 1)
-                std::sort(lo + start[b], lo + start[b + 1], less);
-    }
-    for (KeyEntry* a = lo; a < hi;) {
-        KeyEntry* b = a + 1;
-        while (b < hi && b->prefix == a->prefix)
-            ++b;
-        if (b - a > 1) {
-            if ((a->prefix & 0xFF) == 0) { // the keys ended within these bytes: equal
-                onEqualKeys(a, b);
-            } else {
-                for (KeyEntry* e = a; e < b; ++e)
-                    e->prefix = LoadPrefix(keys + e->key + depth + 8);
-                SortByKeys(a, b, keys, depth + 8, onEqualKeys);
-            }
-        }
-        a = b;
-    }
-}
 
 // Where the first eight fields of a catalogue line lie in the text: from the start of the first
 // to the end of the eighth, with exactly seven "|" between them.
@@ -177,69 +165,54 @@ struct LineSpan {
 
 void SplitEight(std::string_view text, LineSpan span, std::string_view* fields) {
     const char* p = text.data() + span.start;
-    const char* end = p + span.length;
-    for (size_t k = 0; k + 1 < kProductFieldCount; ++k) {
-        const char* bar = static_cast<const char*>(std::memchr(p, '|', size_t(end - p)));
-        fields[k] = std::string_view(p, size_t(bar - p));
-        p = bar + 1;
+    const char* const end = p + span.length;
+    const char* fieldStart = p;
+    size_t k = 0;
+#if defined(__SSE2__)
+    for (; k + 1 < kProductFieldCount && end - p >= 16; p += 16) {
+        for (unsigned bars = Match16<'|'>(p); bars && k + 1 < kProductFieldCount;
+             bars &= bars - 1) {
+            const char* bar = p + __builtin_ctz(bars);
+            fields[k++] = std::string_view(fieldStart, size_t(bar - fieldStart));
+            fieldStart = bar + 1;
+        }
     }
-    fields[kProductFieldCount - 1] = std::string_view(p, size_t(end - p));
+#endif
+    for (; k + 1 < kProductFieldCount; ++p) {
+        if (*p == '|') {
+            fields[k++] = std::string_view(fieldStart, size_t(p - fieldStart));
+            fieldStart = p + 1;
+        }
+    }
+    fields[kProductFieldCount - 1] = std::string_view(fieldStart, size_t(end - fieldStart));
 }
 
-// The primary key of each distinct name, made once: names repeat (one product under several
-// brands, or in several stores), and every entry of a name then shares one key, which also
-// tells the sort that two entries have the same name without reading their lines again.
-class NameKeys {
-public:
-    NameKeys(const NameCollation& collation, std::string& keys)
-        : collation_(collation), keys_(keys), slots_(1024, 0) {}
-
-    // The offset in `keys` of the name's primary key, followed by eight NUL bytes.
-    uint32_t KeyOf(std::string_view name) {
-        const size_t mask = slots_.size() - 1;
-        const size_t hash = std::hash<std::string_view>{}(name);
-        for (size_t i = hash & mask;; i = (i + 1) & mask) {
-            const uint32_t slot = slots_[i];
-            if (slot == 0)
-                return Add(name, i);
-            if (names_[slot - 1].name == name)
-                return names_[slot - 1].key;
-        }
-    }
-
-private:
-    struct Name {
-        std::string_view name;
-        uint32_t key;
+// Copies up to 64 bytes as a few overlapping fixed-size moves: a field is short, and a call to
+// memcpy for each of eight fields costs more than the copy.
+inline void CopyShort(char* to, const char* from, size_t n) {
+    auto move = [&](size_t at, auto width) {
+        char block[decltype(width)::value];
+        std::memcpy(block, from + at, sizeof block);
+        std::memcpy(to + at, block, sizeof block);
     };
-
-    uint32_t Add(std::string_view name, size_t slot) {
-        const uint32_t offset = CheckedOffset(keys_.size());
-        collation_.AppendPrimaryKey(name, keys_);
-        keys_.append(8, '\0');
-        names_.push_back(Name{name, offset});
-        slots_[slot] = uint32_t(names_.size());
-        if (names_.size() * 2 > slots_.size())
-            Grow();
-        return offset;
+    using W16 = std::integral_constant<size_t, 16>;
+    using W8 = std::integral_constant<size_t, 8>;
+    using W4 = std::integral_constant<size_t, 4>;
+    if (n > 32) {
+        if (n > 64)
+            return (void)std::memcpy(to, from, n);
+        move(0, W16{}), move(16, W16{}), move(n - 32, W16{}), move(n - 16, W16{});
+    } else if (n > 16) {
+        move(0, W16{}), move(n - 16, W16{});
+    } else if (n >= 8) {
+        move(0, W8{}), move(n - 8, W8{});
+    } else if (n >= 4) {
+        move(0, W4{}), move(n - 4, W4{});
+    } else {
+        for (size_t i = 0; i < n; ++i)
+            to[i] = from[i];
     }
-
-    void Grow() {
-        std::vector<uint32_t>(slots_.size() * 2, 0).swap(slots_);
-        const size_t mask = slots_.size() - 1;
-        for (size_t n = 0; n < names_.size(); ++n) {
-            size_t i = std::hash<std::string_view>{}(names_[n].name) & mask;
-            while (slots_[i] != 0)
-                i = (i + 1) & mask;
-            slots_[i] = uint32_t(n + 1);
-        }
-    }
-
-    const NameCollation& collation_;
-    std::string& keys_;
-    std::vector<uint32_t> slots_; // index into names_ + 1; 0: free
-    std::vector<Name> names_;
-};
+}
 
 std::string_view Cut(std::string_view value, ProductField field) {
     return value.substr(0, kProductFieldMaxLength[size_t(field)]);
@@ -247,28 +220,28 @@ std::string_view Cut(std::string_view value, ProductField field) {
 
 } // namespace
 
-// Two passes: the first reads the lines in file order and makes the sort key of each name; the
-// second stores the products in name order, so that every search reads the table front to back.
-void ProductTable::LoadText(std::string_view text, const Progress& progress) {
+// Two passes: the first reads the lines in file order and numbers their names; the second stores
+// the products in name order, so that every search reads the table front to back. The order
+// comes from the memo when it holds one for these very bytes.
+void ProductTable::LoadText(std::string_view text, const Progress& progress, NameOrderMemo* memo) {
     Clear();
     if (text.size() > std::numeric_limits<uint32_t>::max())
         throw Error("The product table is too large");
-    const NameCollation& collation = NameCollation::Instance();
+    const TextDigest digest = memo ? DigestOf(text) : TextDigest{};
+    const std::vector<uint32_t>* kept = memo ? memo->Find(digest) : nullptr;
     CatalogueLineReader reader(text);
     const size_t estimate = text.size() / 64 + 1; // a usual catalogue line is longer
     std::vector<LineSpan> lines;
     lines.reserve(estimate);
-    std::vector<KeyEntry> entries;
-    entries.reserve(estimate);
-    std::string keys;
-    keys.reserve(estimate * 8); // one key per distinct name, not per line: names repeat
     size_t storeSize = 0;
     size_t upperSize = 0; // room for the capitals of every brand and name: exact when all differ
     ProgressThrottle throttle(progress);
     int shortLine = -1;
     std::vector<std::string_view> fields;
     fields.reserve(16);
-    auto nameKeys = std::make_unique<NameKeys>(collation, keys);
+    std::optional<NameSort> names;
+    if (!kept)
+        names.emplace(NameCollation::Instance());
     while (reader.Next(fields)) {
         if (fields.size() < kProductFieldCount) {
             shortLine = int(fields.size());
@@ -281,55 +254,35 @@ void ProductTable::LoadText(std::string_view text, const Progress& progress) {
             storeSize += std::min(fields[k].size(), kProductFieldMaxLength[k]);
         upperSize += Cut(fields[size_t(ProductField::Marca)], ProductField::Marca).size() +
                      Cut(fields[size_t(ProductField::Nome)], ProductField::Nome).size();
-        const uint32_t offset =
-            nameKeys->KeyOf(Cut(fields[size_t(ProductField::Nome)], ProductField::Nome));
-        entries.push_back(
-            KeyEntry{LoadPrefix(keys.data() + offset), offset, uint32_t(lines.size() - 1)});
+        if (names)
+            names->AddLine(Cut(fields[size_t(ProductField::Nome)], ProductField::Nome));
         throttle.Tick();
     }
-    nameKeys.reset(); // its table is not needed any more
     throttle.Check();
 
     std::string_view split[kProductFieldCount];
-    // Runs of equal primary keys are mostly one name sold under several brands: its entries
-    // share one key offset and keep their file order. Only runs of different names (that
-    // differ in case or accents) need full keys, one per name.
-    std::unordered_map<uint32_t, uint32_t> distinct; // primary key offset -> index of full key
-    std::vector<std::string> distinctKeys;
-    std::vector<std::pair<uint32_t, uint32_t>> ordered; // full key index, line
-    auto byFullKeys = [&](KeyEntry* a, KeyEntry* b) {
-        bool allSame = true;
-        for (KeyEntry* e = a + 1; e < b && allSame; ++e)
-            allSame = e->key == a->key;
-        if (allSame)
-            return; // already in file order
-        distinct.clear();
-        distinctKeys.clear();
-        ordered.clear();
-        for (KeyEntry* e = a; e < b; ++e) {
-            auto [hit, added] = distinct.try_emplace(e->key, uint32_t(distinctKeys.size()));
-            if (added) {
-                SplitEight(text, lines[e->line], split);
-                distinctKeys.emplace_back();
-                collation.AppendKey(Cut(split[size_t(ProductField::Nome)], ProductField::Nome),
-                                    distinctKeys.back());
+    // Kept for these bytes, so for these lines; what does not fit them is sorted afresh.
+    if (kept && kept->size() != lines.size())
+        kept = nullptr;
+    std::vector<uint32_t> sorted;
+    if (!kept) {
+        if (!names) {
+            names.emplace(NameCollation::Instance());
+            for (const LineSpan& line : lines) {
+                SplitEight(text, line, split);
+                names->AddLine(Cut(split[size_t(ProductField::Nome)], ProductField::Nome));
             }
-            ordered.emplace_back(hit->second, e->line);
         }
-        std::sort(ordered.begin(), ordered.end(), [&](const auto& x, const auto& y) {
-            const int c = distinctKeys[x.first].compare(distinctKeys[y.first]);
-            return c != 0 ? c < 0 : x.second < y.second;
-        });
-        for (KeyEntry* e = a; e < b; ++e)
-            e->line = ordered[size_t(e - a)].second;
-    };
-    SortByKeys(entries.data(), entries.data() + entries.size(), keys.data(), 0, byFullKeys);
-    // Given back now: a moved-in empty string would keep the buffer.
-    std::string().swap(keys);
-    throttle.Check();
+        sorted = names->Order();
+        names.reset(); // its tables are not needed any more
+        throttle.Check();
+    }
+    const std::vector<uint32_t>& order = kept ? *kept : sorted;
 
     // Both stores are sized once and written in place: the field store exactly, the capitals
     // for the worst case (every brand and name differs from its capitals), cut back after.
+    fields_.reserve(storeSize);
+    AdviseHugePages(fields_.data(), storeSize);
     fields_.resize(storeSize);
     char* fieldsOut = fields_.data();
     const UpperTable& capitals = Upper();
@@ -339,21 +292,28 @@ void ProductTable::LoadText(std::string_view text, const Progress& progress) {
         upper_.reserve(upperSize);
     char upperScratch[256];
     size_t upperUsed = 0;
-    rows_.reserve(entries.size());
+    // Written in place: a row put together on the stack and then copied would be read back
+    // before its bytes had all been stored.
+    rows_.reserve(order.size());
+    AdviseHugePages(rows_.data(), order.size() * sizeof(Row));
+    rows_.resize(order.size());
     // Lines are visited out of order: fetch their places, then their text, well ahead.
     constexpr size_t kAhead = 8;
-    for (size_t i = 0; i < entries.size(); ++i) {
-        if (i + 2 * kAhead < entries.size())
-            __builtin_prefetch(&lines[entries[i + 2 * kAhead].line]);
-        if (i + kAhead < entries.size())
-            __builtin_prefetch(text.data() + lines[entries[i + kAhead].line].start);
-        SplitEight(text, lines[entries[i].line], split);
+    for (size_t i = 0; i < order.size(); ++i) {
+        if (i + 2 * kAhead < order.size())
+            __builtin_prefetch(&lines[order[i + 2 * kAhead]]);
+        if (i + kAhead < order.size()) {
+            const char* ahead = text.data() + lines[order[i + kAhead]].start;
+            __builtin_prefetch(ahead);
+            __builtin_prefetch(ahead + 64);
+        }
+        SplitEight(text, lines[order[i]], split);
 
-        Row row{};
+        Row& row = rows_[i];
         row.offset = uint32_t(fieldsOut - fields_.data());
         for (size_t k = 0; k < kProductFieldCount; ++k) {
             std::string_view value = Cut(split[k], ProductField(k));
-            std::memcpy(fieldsOut, value.data(), value.size());
+            CopyShort(fieldsOut, value.data(), value.size());
             fieldsOut += value.size();
             row.length[k] = uint8_t(value.size());
         }
@@ -364,13 +324,10 @@ void ProductTable::LoadText(std::string_view text, const Progress& progress) {
             // Most catalogues are in capitals already: such a field is its own upper case.
             size_t length = value.size();
             if (capitals.perByte) {
-                bool differs = false;
-                for (size_t k = 0; k < length; ++k) {
-                    upperScratch[k] = capitals.map[static_cast<unsigned char>(value[k])];
-                    differs |= upperScratch[k] != value[k];
-                }
-                if (!differs)
+                if (!capitals.Changes(value))
                     continue;
+                for (size_t k = 0; k < length; ++k)
+                    upperScratch[k] = capitals.map[static_cast<unsigned char>(value[k])];
                 upper_.append(upperScratch, length);
             } else {
                 std::string up = UpperCase(value);
@@ -384,7 +341,6 @@ void ProductTable::LoadText(std::string_view text, const Progress& progress) {
             row.upperOwn |= uint8_t(1u << u);
             row.upperLength[u] = uint8_t(length);
         }
-        rows_.push_back(row);
         throttle.Tick();
     }
     upper_.resize(upperUsed);
@@ -392,6 +348,10 @@ void ProductTable::LoadText(std::string_view text, const Progress& progress) {
         upper_.shrink_to_fit();
     if (shortLine >= 0)
         throw ListIndexError(shortLine);
+    // Only an order that covers the whole file is worth keeping: a file cut by a short line is
+    // loaded afresh every time, as is its message shown.
+    if (memo && !kept)
+        memo->Keep(digest, std::move(sorted));
 }
 
 std::string_view ProductTable::UpperField(size_t row, ProductField field,

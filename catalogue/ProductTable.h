@@ -12,6 +12,7 @@
 
 namespace torvel {
 
+class NameOrderMemo;
 class ProductFilter;
 
 // The fields of a product, in the order of the catalogue file (brand before name).
@@ -29,13 +30,16 @@ public:
     using Progress = std::function<void()>;
     static constexpr int kProgressIntervalMs = 30;
 
-    // Loads the catalogue file of the current directory, replacing what the table held.
+    // Loads the catalogue file of the current directory, replacing what the table held, with
+    // the memo of this run (NameOrderMemo::OfThisRun).
     // A file that cannot be opened throws FileError and leaves the table empty. A line with
     // fewer than eight fields ends the loading: the products of the lines before it stay (in
     // order), that line adds no product, and ListIndexError with its field count is thrown.
     void Load(const Progress& progress = {});
-    // The same from the text of a catalogue file.
-    void LoadText(std::string_view text, const Progress& progress = {});
+    // The same from the text of a catalogue file. With a memo, the name order is taken from it
+    // when it was kept for these very bytes, and a text read to its end leaves its order there.
+    void LoadText(std::string_view text, const Progress& progress = {},
+                  NameOrderMemo* memo = nullptr);
     void Clear();
 
     size_t size() const { return rows_.size(); }

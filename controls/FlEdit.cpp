@@ -1,5 +1,6 @@
 #include "controls/FlEdit.h"
 
+#include "controls/Colors.h"
 #include "controls/ScrollLock.h"
 #include "util/Cp1252QString.h"
 #include "util/Dialogs.h"
@@ -13,18 +14,6 @@
 #include <QPalette>
 #include <QPointer>
 #include <algorithm>
-
-namespace torvel {
-
-QColor ColorFromBgr(int bgr) {
-    return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
-}
-
-int BgrFromColor(const QColor& color) {
-    return color.red() | (color.green() << 8) | (color.blue() << 16);
-}
-
-} // namespace torvel
 
 using namespace torvel;
 
@@ -57,22 +46,22 @@ void TEntryField::SetAlignment(Qt::Alignment alignment) {
 }
 
 int TEntryField::Color() const {
-    return BgrFromColor(palette().color(QPalette::Base));
+    return FromQColor(palette().color(QPalette::Base));
 }
 
 void TEntryField::SetColor(int bgr) {
     QPalette p = palette();
-    p.setColor(QPalette::Base, ColorFromBgr(bgr));
+    p.setColor(QPalette::Base, ToQColor(bgr));
     setPalette(p);
 }
 
 int TEntryField::FontColor() const {
-    return BgrFromColor(palette().color(QPalette::Text));
+    return FromQColor(palette().color(QPalette::Text));
 }
 
 void TEntryField::SetFontColor(int bgr) {
     QPalette p = palette();
-    p.setColor(QPalette::Text, ColorFromBgr(bgr));
+    p.setColor(QPalette::Text, ToQColor(bgr));
     setPalette(p);
 }
 
@@ -86,7 +75,7 @@ void TEntryField::SaveColours() {
 
 void TEntryField::PaintFocusColour() {
     if (corFoco_ == 0)
-        corFoco_ = kYellowBgr;
+        corFoco_ = kColorYellow;
     SetColor(corFoco_);
 }
 
@@ -248,7 +237,7 @@ void TFloatEdit::SetValue(double value) {
     if (!numerico_)
         return;
     const RenderedValue r = RenderFloatEditValue(value, digits_, numNegativo_);
-    SetFontColor(r.negativeColour ? kRedBgr : kBlueBgr);
+    SetFontColor(r.negativeColour ? kColorRed : kColorBlue);
     SetText(r.text);
 }
 

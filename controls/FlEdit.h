@@ -14,18 +14,6 @@
 class QInputMethodEvent;
 class QKeyEvent;
 
-namespace torvel {
-
-// Colours are 0x00BBGGRR values (red in the low byte).
-QColor ColorFromBgr(int bgr);
-int BgrFromColor(const QColor& color);
-
-inline constexpr int kYellowBgr = 0x0000FFFF;
-inline constexpr int kBlueBgr = 0x00FF0000;
-inline constexpr int kRedBgr = 0x000000FF;
-
-} // namespace torvel
-
 // The controls live beside the windows, outside the core's namespace.
 class TEntryField : public QLineEdit {
     Q_OBJECT
@@ -44,7 +32,8 @@ public:
     int CorFoco() const { return corFoco_; }
     void SetCorFoco(int bgr) { corFoco_ = bgr; }
 
-    // Background and font colour, through the palette (Base and Text).
+    // Background and font colour, through the palette (Base and Text); 0x00BBGGRR values as in
+    // controls/Colors.h.
     int Color() const;
     void SetColor(int bgr);
     int FontColor() const;

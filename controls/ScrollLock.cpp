@@ -1,6 +1,7 @@
 #include "controls/ScrollLock.h"
 
 #include <QGuiApplication>
+#include <utility>
 
 // Xlib's macros (None, KeyPress, Bool...) clash with Qt names: include it after Qt, and only here.
 #if defined(TORVEL_HAVE_XKB) && QT_CONFIG(xcb)
@@ -51,8 +52,8 @@ bool ScrollLockOn() {
 }
 
 namespace testing {
-void ForceScrollLock(std::optional<bool> state) {
-    forced = state;
+std::optional<bool> ForceScrollLock(std::optional<bool> state) {
+    return std::exchange(forced, state);
 }
 } // namespace testing
 

@@ -10,8 +10,9 @@ namespace torvel {
 bool ScrollLockOn();
 
 namespace testing {
-// Forces the state seen by ScrollLockOn; nullopt reads the keyboard again.
-void ForceScrollLock(std::optional<bool> state);
+// Forces the state seen by ScrollLockOn; nullopt reads the keyboard again. Returns the setting
+// it replaces.
+std::optional<bool> ForceScrollLock(std::optional<bool> state);
 } // namespace testing
 
 } // namespace torvel

@@ -3,34 +3,29 @@
 #include "app/Central.h"
 #include "controls/GListView.h"
 #include "orders/BackupFile.h"
-#include "orders/EditorSteps.h"
 #include "util/Dialogs.h"
 
 #include <QComboBox>
 
-namespace torvel::orders {
-
-void WriteBackup(TFCentral& w) {
-    const int position = w.ChosenStoreIndex();
+void TFCentral::WriteBackup() {
+    const int position = ChosenStoreIndex();
     if (position < 0)
         return; // no store, no file to name
     // The current store's file is complete before the other one goes.
-    w.gProd->SaveRows(BackupFileName(position));
-    DeleteOtherBackups(position);
+    gProd->SaveRows(torvel::BackupFileName(position));
+    torvel::DeleteOtherBackups(position);
 }
 
-void OfferBackup(TFCentral& w) {
-    const std::optional<int> position = BackupToRestore(w.Loja->count());
+void TFCentral::OfferBackup() {
+    const std::optional<int> position = torvel::BackupToRestore(Loja->count());
     if (!position)
         return;
-    WarningBox(QStringLiteral("Recuperar  Pedido"), QString::fromUtf8("A T E N Ç Ã O"));
-    w.gProd->LoadRows(BackupFileName(*position));
-    if (w.ChosenStoreIndex() != *position) {
+    torvel::WarningBox(QStringLiteral("Recuperar  Pedido"), QString::fromUtf8("A T E N Ç Ã O"));
+    gProd->LoadRows(torvel::BackupFileName(*position));
+    if (ChosenStoreIndex() != *position) {
         // The order goes on under the store it was composed for, as if the user had chosen it:
         // its id is what the lookup, the search and the send use.
-        w.Loja->setCurrentIndex(*position);
-        w.LojaSelect();
+        Loja->setCurrentIndex(*position);
+        LojaSelect();
     }
 }
-
-} // namespace torvel::orders

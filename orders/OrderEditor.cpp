@@ -1,32 +1,25 @@
-// The order editor page of the main window: new order, product lookup, line total, entering,
-// altering and deleting items, cancelling the order, the observations panel and going back.
+// The order editor's handlers: new order, product lookup, line total, entering, altering and
+// deleting items, cancelling the order, the observations panel and going back.
 #include "app/Central.h"
 #include "catalogue/CatalogueFile.h"
 #include "controls/FlEdit.h"
 #include "controls/GListView.h"
-#include "orders/EditorSteps.h"
 #include "orders/OrderLines.h"
 #include "util/Cp1252QString.h"
 #include "util/Errors.h"
 #include "util/Numbers.h"
 
-#include <QAction>
 #include <QComboBox>
 #include <QFrame>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStackedWidget>
-#include <QTextCursor>
-#include <QTextDocument>
-#include <algorithm>
 
 using torvel::FromQString;
 using torvel::ToQString;
 
 namespace {
-
-constexpr int kMaxObservationChars = 100;
 
 void ClearEntry(TFCentral& w, const char* quantity) {
     w.cProd->SetText("");
@@ -44,54 +37,9 @@ void ShowItemCount(TFCentral& w) {
 
 } // namespace
 
-namespace torvel::orders {
-
-void RecomputeOrderTotal(TFCentral& w) {
-    w.VLNota->setText("0,00");
-    w.VLNota->setText(ToQString(OrderTotal(w.gProd->Rows())));
-}
-
-} // namespace torvel::orders
-
-void TFCentral::connectOrderHandlers() {
-    auto click = [this](QPushButton* button, void (TFCentral::*handler)()) {
-        connect(button, &QPushButton::clicked, this,
-                [this, handler] { Run([&] { (this->*handler)(); }); });
-    };
-    auto trigger = [this](QAction* action, void (TFCentral::*handler)()) {
-        connect(action, &QAction::triggered, this,
-                [this, handler] { Run([&] { (this->*handler)(); }); });
-    };
-    click(B_Novo, &TFCentral::B_NovoClick);
-    click(B_Lancar, &TFCentral::B_LancarClick);
-    click(B_Salva, &TFCentral::B_SalvaClick);
-    click(B_Cancela, &TFCentral::B_CancelaClick);
-    click(B_Volta, &TFCentral::B_VoltaClick);
-    click(Button1, &TFCentral::Button1Click);
-    trigger(A1, &TFCentral::A1Click);
-    trigger(ExcluirItem1, &TFCentral::ExcluirItem1Click);
-    trigger(CancelarPedido1, &TFCentral::CancelarPedido1Click);
-    trigger(DuplicarPedido1, &TFCentral::DuplicarPedido1Click);
-    trigger(VisualizarPedido1, &TFCentral::VisualizarPedido1Click);
-    cProd->SetOnExit([this] { Run([this] { cProdExit(); }); });
-    Qtd->SetOnExit([this] { Run([this] { QtdExit(); }); });
-
-    // The observations take at most 100 characters: what goes past the limit is dropped from
-    // the end of what was just typed or pasted.
-    QTextDocument* observations = Memo1->document();
-    connect(observations, &QTextDocument::contentsChange, this,
-            [observations](int position, int, int added) {
-                const int length = observations->characterCount() - 1; // without the last break
-                const int excess = length - kMaxObservationChars;
-                if (excess <= 0 || added <= 0)
-                    return;
-                // A whole new text counts the document's closing break among the added ones.
-                const int end = std::min(position + added, length);
-                QTextCursor cursor(observations);
-                cursor.setPosition(std::max(position, end - excess));
-                cursor.setPosition(end, QTextCursor::KeepAnchor);
-                cursor.removeSelectedText();
-            });
+void TFCentral::RecomputeOrderTotal() {
+    VLNota->setText("0,00");
+    VLNota->setText(ToQString(torvel::OrderTotal(gProd->Rows())));
 }
 
 void TFCentral::B_NovoClick() {
@@ -103,8 +51,8 @@ void TFCentral::B_NovoClick() {
     vUnit->setText("0,00");
     Qtd->SetText("1,00");
     vTotal->setText("0,00");
-    torvel::orders::OfferBackup(*this);
-    torvel::orders::RecomputeOrderTotal(*this);
+    OfferBackup();
+    RecomputeOrderTotal();
     ShowItemCount(*this);
     // Keyboard users start typing a code at once.
     if (cProd->isVisible() && cProd->isEnabled())
@@ -123,10 +71,9 @@ void TFCentral::LookupProduct() {
         cProd->setFocus();
         return;
     }
-    const torvel::CatalogueRecords records = torvel::CatalogueLoad();
-    const torvel::ProductMatch match = torvel::FindLastProduct(records, Ctro, code);
-    if (match.record >= 0) {
-        const torvel::CatalogueRecord product = records[size_t(match.record)];
+    const torvel::CatalogueLookup match = torvel::LookupInCatalogue(Ctro, code);
+    if (!match.record.empty()) {
+        const std::vector<std::string>& product = match.record;
         Descricao->setText(ToQString(product[3]));
         UND->setText(ToQString(product[5]));
         vUnit->setText(ToQString(torvel::CommaDecimal(product[6])));
@@ -134,7 +81,7 @@ void TFCentral::LookupProduct() {
     }
     if (match.missingField >= 0)
         throw torvel::ListIndexError(match.missingField);
-    if (match.record < 0) {
+    if (match.record.empty()) {
         UND->clear();
         vUnit->setText("0,00");
         Descricao->setText("Produto Nao Encontrado");
@@ -165,7 +112,7 @@ void TFCentral::B_LancarClick() {
         gProd->AddRow(torvel::OrderLineText(gProd->GetCell(1, EditRow), code, description, price,
                                             quantity, total),
                       EditRow);
-        torvel::orders::RecomputeOrderTotal(*this);
+        RecomputeOrderTotal();
         ShowItemCount(*this);
         ClearEntry(*this, "1,00");
         EditMode = false;
@@ -185,7 +132,7 @@ void TFCentral::B_LancarClick() {
         ClearEntry(*this, "1");
         ++ItemCounter;
     }
-    torvel::orders::WriteBackup(*this);
+    WriteBackup();
 }
 
 void TFCentral::A1Click() {
@@ -209,7 +156,7 @@ void TFCentral::ExcluirItem1Click() {
     EditMode = false; // the row being altered may be the one deleted, or have moved
     gProd->DeleteRow(row);
     gProd->NumberRows(1);
-    torvel::orders::RecomputeOrderTotal(*this);
+    RecomputeOrderTotal();
     ItemCounter = gProd->RowCount() + 1;
     ShowItemCount(*this);
 }

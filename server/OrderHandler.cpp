@@ -1,9 +1,9 @@
 #include "server/OrderHandler.h"
 
 #include "server/DemoData.h"
+#include "util/uFuncoes.h"
 
 #include <algorithm>
-#include <cctype>
 #include <limits>
 
 namespace torvel::server {
@@ -20,13 +20,6 @@ std::string_view TrimView(std::string_view s) {
     while (!s.empty() && static_cast<unsigned char>(s.back()) <= 32)
         s.remove_suffix(1);
     return s;
-}
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
 }
 
 // A field of a reply record: the characters that would cut records or fields become blanks.
@@ -195,7 +188,7 @@ Response Upload(Database& db, const Request& request) {
     if (std::size_t slash = name.find_last_of("/\\"); slash != std::string_view::npos)
         name.remove_prefix(slash + 1);
     std::size_t plus = name.rfind('+');
-    if (name.size() < 4 || !EqualsNoCase(name.substr(name.size() - 4), ".txt") ||
+    if (name.size() < 4 || !EqualsAsciiNoCase(name.substr(name.size() - 4), ".txt") ||
         plus == std::string_view::npos || plus == 0)
         throw BadRequest(400, "nome de arquivo invalido");
     std::string ctro(name.substr(0, plus));
@@ -315,12 +308,12 @@ FilePart ExtractFilePart(std::string_view contentType, std::string_view body,
                          std::string_view field) {
     // multipart/form-data; boundary=XYZ  (the boundary may be quoted)
     std::string_view type = TrimView(contentType.substr(0, contentType.find(';')));
-    if (!EqualsNoCase(type, "multipart/form-data"))
+    if (!EqualsAsciiNoCase(type, "multipart/form-data"))
         throw BadRequest(415, "esperado multipart/form-data");
     std::string boundary;
     for (std::string_view param : SplitKeepEmpty(contentType, ';')) {
         param = TrimView(param);
-        if (param.size() > 9 && EqualsNoCase(param.substr(0, 9), "boundary=")) {
+        if (param.size() > 9 && EqualsAsciiNoCase(param.substr(0, 9), "boundary=")) {
             std::string_view b = param.substr(9);
             if (b.size() >= 2 && b.front() == '"' && b.back() == '"')
                 b = b.substr(1, b.size() - 2);
@@ -353,7 +346,7 @@ FilePart ExtractFilePart(std::string_view contentType, std::string_view body,
         bool hasFileName = false;
         for (std::string_view line : SplitKeepEmpty(head, '\n')) {
             line = TrimView(line);
-            if (line.size() < 20 || !EqualsNoCase(line.substr(0, 20), "content-disposition:"))
+            if (line.size() < 20 || !EqualsAsciiNoCase(line.substr(0, 20), "content-disposition:"))
                 continue;
             for (std::string_view param : SplitKeepEmpty(line.substr(20), ';')) {
                 param = TrimView(param);
@@ -364,9 +357,9 @@ FilePart ExtractFilePart(std::string_view contentType, std::string_view body,
                 std::string_view value = TrimView(param.substr(eq + 1));
                 if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
                     value = value.substr(1, value.size() - 2);
-                if (EqualsNoCase(key, "name"))
+                if (EqualsAsciiNoCase(key, "name"))
                     name = value;
-                else if (EqualsNoCase(key, "filename"))
+                else if (EqualsAsciiNoCase(key, "filename"))
                     fileName = value, hasFileName = true;
             }
         }

@@ -1,6 +1,7 @@
 #include "util/Clock.h"
 
 #include <ctime>
+#include <utility>
 
 namespace torvel {
 namespace {
@@ -9,10 +10,6 @@ std::optional<Clock::time_point> fixedNow;
 
 Clock::time_point Now() {
     return fixedNow ? *fixedNow : Clock::now();
-}
-
-void SetNowForTesting(std::optional<Clock::time_point> fixed) {
-    fixedNow = fixed;
 }
 
 LocalTime LocalNow() {
@@ -27,5 +24,11 @@ LocalTime LocalNow() {
     return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour,
             tm.tm_min,         tm.tm_sec,     millis,     tm.tm_wday};
 }
+
+namespace testing {
+std::optional<Clock::time_point> SetNow(std::optional<Clock::time_point> fixed) {
+    return std::exchange(fixedNow, fixed);
+}
+} // namespace testing
 
 } // namespace torvel

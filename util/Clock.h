@@ -9,8 +9,6 @@ namespace torvel {
 using Clock = std::chrono::system_clock;
 
 Clock::time_point Now();
-// Fixes Now() for tests; std::nullopt goes back to the system clock.
-void SetNowForTesting(std::optional<Clock::time_point> fixed);
 
 // Broken-down local time of Now(), with milliseconds.
 struct LocalTime {
@@ -18,5 +16,10 @@ struct LocalTime {
     int weekday; // 0 = Sunday
 };
 LocalTime LocalNow();
+
+namespace testing {
+// Fixes Now(); std::nullopt goes back to the system clock. Returns the setting it replaces.
+std::optional<Clock::time_point> SetNow(std::optional<Clock::time_point> fixed);
+} // namespace testing
 
 } // namespace torvel

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QPointer>
+#include <utility>
 
 namespace torvel {
 namespace {
@@ -70,15 +71,15 @@ int ExecModal(QDialog& dialog) {
 }
 
 namespace testing {
-void RecordBoxes(bool on) {
-    recording = on;
+bool RecordBoxes(bool on) {
     recorded().clear();
+    return std::exchange(recording, on);
 }
 std::vector<RecordedBox>& Boxes() {
     return recorded();
 }
-void SetModalHook(std::function<void(QDialog&)> hook) {
-    modalHook = std::move(hook);
+std::function<void(QDialog&)> SetModalHook(std::function<void(QDialog&)> hook) {
+    return std::exchange(modalHook, std::move(hook));
 }
 } // namespace testing
 

@@ -30,12 +30,14 @@ void WarningBox(const QString& text, const QString& caption);
 int ExecModal(QDialog& dialog);
 
 namespace testing {
+// Each setter returns the setting it replaces.
 // While recording, boxes are not shown: they are appended to Boxes() and answered with OK.
-void RecordBoxes(bool on);
+// Switching empties Boxes().
+bool RecordBoxes(bool on);
 std::vector<RecordedBox>& Boxes();
 // When set, ExecModal shows the dialog, calls the hook (which drives and closes it) and returns
 // the dialog's result instead of running a nested event loop.
-void SetModalHook(std::function<void(QDialog&)> hook);
+std::function<void(QDialog&)> SetModalHook(std::function<void(QDialog&)> hook);
 } // namespace testing
 
 } // namespace torvel

@@ -111,39 +111,53 @@ void ReplaceFileSafely(const std::string& path, std::string_view bytes) {
     file.Commit();
 }
 
-std::string ReadWholeFile(const std::string& path) {
+FileReader::FileReader(const std::string& path) : path_(path) {
     // Not blocking: a FIFO in the file's place would otherwise wait for a writer for ever.
-    int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
+    fd_ = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd_ < 0)
         fail("Cannot open file", path, errno);
-    std::string out;
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
         const int err = errno;
-        ::close(fd);
+        ::close(fd_);
         if (S_ISDIR(st.st_mode))
             fail("Cannot open file", path, EISDIR);
         if (st.st_mode == 0)
             fail("Cannot open file", path, err);
         throw FileError("Cannot open file \"" + path + "\". Not a regular file");
     }
-    if (st.st_size > 0)
-        out.reserve(size_t(st.st_size));
-    char buf[1 << 16];
+    size_ = st.st_size > 0 ? size_t(st.st_size) : 0;
+}
+
+FileReader::~FileReader() {
+    ::close(fd_);
+}
+
+size_t FileReader::Read(char* to, size_t room) {
     for (;;) {
-        ssize_t n = ::read(fd, buf, sizeof buf);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            int err = errno;
-            ::close(fd);
-            fail("Cannot read file", path, err);
-        }
+        const ssize_t n = ::read(fd_, to, room);
+        if (n >= 0)
+            return size_t(n);
+        if (errno != EINTR)
+            fail("Cannot read file", path_, errno);
+    }
+}
+
+std::string ReadWholeFile(const std::string& path) {
+    FileReader file(path);
+    // Read straight into the result, the size told by fstat plus room to see the end; a file
+    // that grew meanwhile is read on in pieces.
+    std::string out(file.Size() + 1, '\0');
+    size_t used = 0;
+    for (;;) {
+        if (used == out.size())
+            out.resize(out.size() + (1 << 16));
+        const size_t n = file.Read(out.data() + used, out.size() - used);
         if (n == 0)
             break;
-        out.append(buf, size_t(n));
+        used += n;
     }
-    ::close(fd);
+    out.resize(used);
     return out;
 }
 

@@ -1,6 +1,7 @@
 // Whole-file reading and crash-safe replacement of the files the program writes.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -36,6 +37,26 @@ private:
 
 // The whole file as bytes; FileError 'Cannot open file "<path>". <reason>' when it cannot be read.
 std::string ReadWholeFile(const std::string& path);
+
+// A regular file read in pieces, for readers that need not hold it whole. Opening fails as
+// ReadWholeFile does; a failing read throws FileError 'Cannot read file "<path>". <reason>'.
+class FileReader {
+public:
+    explicit FileReader(const std::string& path);
+    ~FileReader();
+    FileReader(const FileReader&) = delete;
+    FileReader& operator=(const FileReader&) = delete;
+
+    // The size when it was opened.
+    size_t Size() const { return size_; }
+    // Up to `room` bytes into `to`; 0 at the end.
+    size_t Read(char* to, size_t room);
+
+private:
+    std::string path_;
+    int fd_ = -1;
+    size_t size_ = 0;
+};
 
 bool FileExists(const std::string& path);
 

@@ -36,6 +36,21 @@ std::string NameCase(std::string_view text);
 std::string UpperCase(std::string_view text);
 std::string LowerCase(std::string_view text);
 
+// A-Z only, whatever the locale: for protocol words, setting names and file extensions, which
+// must not change with the desktop's language. Inline so that the server, which does not link
+// the core, shares them.
+inline char AsciiLower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+inline bool EqualsAsciiNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (AsciiLower(a[i]) != AsciiLower(b[i]))
+            return false;
+    return true;
+}
+
 // The text of the error box: a "." is added unless the last character is "." or sorts before it.
 std::string ErrorBoxText(std::string_view message);
 

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/ClockGuard.h"
+
 namespace torvel {
 namespace {
 
@@ -92,11 +94,9 @@ TEST(SocketErrorText, NamesTheNumberAndEndsTheDescriptionWithADot) {
 
 class CookieJarTest : public ::testing::Test {
 protected:
-    void SetUp() override { SetNowForTesting(kNow); }
-    void TearDown() override { SetNowForTesting(std::nullopt); }
-
     // 2025-03-07 12:00:00 UTC
     const Clock::time_point kNow = Clock::time_point(1741348800s);
+    test::ClockGuard clock{kNow};
     CookieJar jar;
 };
 
@@ -142,11 +142,11 @@ TEST_F(CookieJarTest, ReplacesExpiresAndDeletes) {
     jar.Store("e=1; Expires=Fri, 07 Mar 2025 12:10:00 GMT", host, "/");
     jar.Store("both=1; Expires=Fri, 07 Mar 2025 13:00:00 GMT; Max-Age=1", host, "/");
     EXPECT_EQ(jar.HeaderFor(host, "/"), "m=1; e=1; both=1");
-    SetNowForTesting(kNow + 2s);
+    clock.Set(kNow + 2s);
     EXPECT_EQ(jar.HeaderFor(host, "/"), "m=1; e=1");
-    SetNowForTesting(kNow + 61s);
+    clock.Set(kNow + 61s);
     EXPECT_EQ(jar.HeaderFor(host, "/"), "e=1");
-    SetNowForTesting(kNow + 11min);
+    clock.Set(kNow + 11min);
     EXPECT_EQ(jar.HeaderFor(host, "/"), "");
 }
 

@@ -11,9 +11,12 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include "tests/support/ClockGuard.h"
+#include "tests/support/EndpointGuard.h"
 #include "tests/support/ScriptedServer.h"
 #include "tests/support/TempDir.h"
 #include "util/Clock.h"
+#include "util/uFuncoes.h"
 
 namespace torvel {
 namespace {
@@ -38,19 +41,16 @@ protected:
         setenv("TZ", "UTC0", 1);
         tzset();
         transport.SetTimeouts(3s, 3s);
-        // The default host names, served by the local server.
-        transport.SetEndpointForTesting(std::pair{std::string("127.0.0.1"), server.Port()});
-    }
-    void TearDown() override {
-        SetNowForTesting(std::nullopt);
-        TempDirTest::TearDown();
     }
 
     static void WriteFile(const std::string& name, const std::string& bytes) {
         std::ofstream(name, std::ios::binary) << bytes;
     }
 
+    test::ClockGuard clock{std::nullopt};
     ScriptedServer server;
+    // The default host names, served by the local server.
+    test::EndpointGuard endpoint{"127.0.0.1", server.Port()};
     HttpTransport transport;
     OrderApi api{transport};
 };
@@ -65,7 +65,7 @@ TEST_F(OrderApiWire, EachOperationSendsItsRequestByteForByte) {
         {"CheckStore", [](OrderApi& a) { a.CheckStore("12.345.678/0001-90", "34"); },
          "GET /api/torvel/pedidos.php?ID=12.345.678/0001-90&CTRO=34 HTTP/1.1\r\n"
          "Host: www.torvel.example\r\n"},
-        {"FetchCatalogue", [](OrderApi& a) { a.FetchCatalogue(1021, "34"); },
+        {"FetchCatalogueBody", [](OrderApi& a) { a.FetchCatalogueBody(1021, "34"); },
          "GET /api/torvel/pedidos.php?filtro=itens&valor=1021&CTRO=34 HTTP/1.1\r\n"
          "Host: www.torvel.example\r\n"},
         {"ListOrders unfiltered", [](OrderApi& a) { a.ListOrders(1021, "34"); },
@@ -78,9 +78,11 @@ TEST_F(OrderApiWire, EachOperationSendsItsRequestByteForByte) {
         {"CancelOrder", [](OrderApi& a) { a.CancelOrder(1021, "557", "34"); },
          "GET /api/torvel/pedidos.php?filtro=update&valor=1021-557-2-34 HTTP/1.1\r\n"
          "Host: torvel.example\r\n"},
-        {"FetchOrderItems", [](OrderApi& a) { a.FetchOrderItems("557", "34"); },
+        {"FetchOrderItems",
+         [](OrderApi& a) { a.FetchOrderItems("557", "34", [](const OrderItemRecord&) {}); },
          "GET /api/torvel/pedidos_1.php?Pedido=557&CTRO=34 HTTP/1.1\r\nHost: torvel.example\r\n"},
-        {"FetchOrderItems without an order", [](OrderApi& a) { a.FetchOrderItems("", "34"); },
+        {"FetchOrderItems without an order",
+         [](OrderApi& a) { a.FetchOrderItems("", "34", [](const OrderItemRecord&) {}); },
          "GET /api/torvel/pedidos_1.php?Pedido=&CTRO=34 HTTP/1.1\r\nHost: torvel.example\r\n"},
     };
     for (const Case& c : cases) {
@@ -128,7 +130,7 @@ TEST_F(OrderApiWire, ServerSettingGivesBothBases) {
 TEST_F(OrderApiWire, UploadSendsTheMultipartFormByteForByte) {
     const std::string content("1|10|Caf\xE9|2|3,50|7,00\r\nObs \"x\"\0y|07/03/2025 09:05\r\n", 46);
     WriteFile("34+1021.Txt", content);
-    SetNowForTesting(kFirstUpload);
+    clock.Set(kFirstUpload);
     server.Answer(ScriptedServer::Ok("ignored"));
     api.UploadOrder("34+1021.Txt");
 
@@ -156,10 +158,10 @@ TEST_F(OrderApiWire, UploadChangesTheHeadersForTheRestOfTheRun) {
         server.Answer(ScriptedServer::Ok("ok"));
 
     api.ListOrders(1021, "34");
-    SetNowForTesting(kFirstUpload);
+    clock.Set(kFirstUpload);
     api.UploadOrder("34+1021.Txt");
     api.ListOrders(1021, "34");
-    SetNowForTesting(kSecondUpload);
+    clock.Set(kSecondUpload);
     api.UploadOrder("34+1021.Txt");
     api.ListOrders(1021, "34");
 
@@ -240,7 +242,7 @@ TEST_F(OrderApiWire, ListBodiesAreCutIntoRecords) {
         const char* name;
         std::string body;
         std::vector<std::string> orders;    // ListOrders: trimmed
-        std::vector<std::string> catalogue; // FetchCatalogue: as sent
+        std::vector<std::string> catalogue; // the catalogue body's records: as sent
     };
     const Case cases[] = {
         {"empty", "", {}, {}},
@@ -259,7 +261,9 @@ TEST_F(OrderApiWire, ListBodiesAreCutIntoRecords) {
         server.Answer(ScriptedServer::Ok(c.body));
         EXPECT_EQ(api.ListOrders(1, "34"), c.orders);
         server.Answer(ScriptedServer::Ok(c.body));
-        EXPECT_EQ(api.FetchCatalogue(1, "34"), c.catalogue);
+        const std::string catalogue = api.FetchCatalogueBody(1, "34");
+        EXPECT_EQ(catalogue, c.body);
+        EXPECT_EQ(SplitAt(catalogue, ';'), c.catalogue);
     }
 }
 
@@ -298,7 +302,8 @@ TEST_F(OrderApiWire, OrderItemsNeedNineFieldsAndStopAtTheFirstShortRecord) {
             EXPECT_GE(record.size(), 9u);
     }
     server.Answer(ScriptedServer::Ok("1|10|a|b|c|2|d|3,50|7,00"));
-    auto records = api.FetchOrderItems("557", "34");
+    std::vector<OrderItemRecord> records;
+    api.FetchOrderItems("557", "34", [&](const OrderItemRecord& r) { records.push_back(r); });
     ASSERT_EQ(records.size(), 1u);
     EXPECT_EQ(records[0][8], "7,00");
 }

@@ -1,8 +1,8 @@
 // Fault injection: the transport against a scripted server that breaks its replies in every way
 // we could think of. Each scenario runs on Get and on PostFile with a short silence bound and
 // must end in time with the expected failure text, or with the body when the reply is valid.
-// Replies that a server sends and then closes on also go through the reading seam that the
-// fuzzer uses, which must come to the same end as the socket path.
+// Replies that a server sends and then closes on are also read from memory by the reply reader
+// alone, as the fuzzer reads them, which must come to the same end as the socket path.
 #include "api/HttpTransport.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <fstream>
 
+#include "tests/support/ReplyBytes.h"
 #include "tests/support/ScriptedServer.h"
 #include "tests/support/TempDir.h"
 
@@ -289,17 +290,16 @@ TEST_F(TransportFaults, EveryScenarioEndsInTimeWithItsOutcome) {
                 ++runs;
             }
         }
-        // Replies that end in a close must read the same through the seam.
+        // Replies that end in a close must read the same without a socket.
         const bool closes = s.reply.closeAfter || s.reply.cutAt != std::string::npos;
         if (s.kind != Kind::Refused && !s.reply.neverAnswer && s.reply.pieceDelay == 0ms &&
             (closes || s.failure.empty() || s.failure.rfind("HTTP/", 0) == 0)) {
-            SCOPED_TRACE("seam");
-            HttpTransport transport;
+            SCOPED_TRACE("from memory");
             Run run;
             auto start = Steady::now();
             try {
-                run.body = transport.ReadReplyForTesting(
-                    std::string_view(s.reply.bytes).substr(0, s.reply.cutAt));
+                run.body =
+                    test::ReadReplyBytes(std::string_view(s.reply.bytes).substr(0, s.reply.cutAt));
             } catch (const TransportError& e) {
                 run.failure = e.what();
             }

@@ -8,6 +8,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include "tests/support/EndpointGuard.h"
 #include "tests/support/ScriptedServer.h"
 
 namespace torvel {
@@ -61,7 +62,7 @@ TEST_F(TransportWire, HostHeaderLeavesOutPortEightyOnly) {
         {"http://www.torvel.example:8080/x", "www.torvel.example:8080"},
         {"http://10.0.0.1:81/x", "10.0.0.1:81"},
     };
-    transport.SetEndpointForTesting(std::pair{std::string("127.0.0.1"), server.Port()});
+    test::EndpointGuard endpoint("127.0.0.1", server.Port());
     for (const Case& c : cases) {
         server.Answer(ScriptedServer::Ok(""));
         transport.Get(c.address);

@@ -12,7 +12,7 @@ class ShellEndToEnd : public Shell {
 protected:
     void SetUp() override {
         Shell::SetUp();
-        SetNowForTesting(std::nullopt); // the server dates its orders by the real clock
+        clock.Set(std::nullopt); // the server dates its orders by the real clock
         process.setProgram(TORVEL_SERVER_PATH);
         process.setArguments({"--port", "0", "--db",
                               QString::fromStdString((Dir() / "server.db").string()), "--quiet"});
@@ -50,7 +50,7 @@ protected:
 TEST_F(ShellEndToEnd, ASingleStoreIsReadyWhenTheWindowShows) {
     Configure("34 - TORVEL CDC BELVO");
     window = std::make_unique<TFCentral>();
-    EXPECT_EQ(window->UserId, 1021);
+    EXPECT_EQ(window->State().UserId, 1021);
     EXPECT_TRUE(window->B_Novo->isEnabled());
     EXPECT_GT(window->gPedido->RowCount(), 0);
     EXPECT_TRUE(Boxes().empty()) << BoxTexts().toStdString();
@@ -93,8 +93,8 @@ TEST_F(ShellEndToEnd, AStoreThatMayNotOrderAfterOneThatMay) {
     Choose(1);
     EXPECT_EQ(BoxTexts(), kRefusal + "\n");
     EXPECT_EQ(Text(window->Label3), "Seu ID : NAO");
-    EXPECT_EQ(window->Ctro, "36");
-    EXPECT_EQ(window->UserId, 1021);
+    EXPECT_EQ(window->State().Ctro, "36");
+    EXPECT_EQ(window->State().UserId, 1021);
     EXPECT_FALSE(window->B_Novo->isEnabled());
     EXPECT_EQ(Column(1), orders);
     EXPECT_EQ(ReadFile("Itens.Txt"), catalogue);

@@ -207,6 +207,37 @@ TEST_F(CatalogueFileTest, FailedWriteKeepsTheFormerFile) {
     EXPECT_EQ(files, 1u) << "no temporary file is left behind";
 }
 
+// Read in pieces, the file gives what the scan of the whole file gives: lines that straddle a
+// piece, a CR LF pair cut by one, a NUL and a bad line in a later piece.
+TEST_F(CatalogueFileTest, LookupInPiecesFindsWhatTheWholeFileScanFinds) {
+    std::string filler;
+    while (filler.size() < (1u << 20) - 20)
+        filler += "34|9|MARCA|NOME|REF|UN|1.00|2.00\r\n";
+    const std::string first = "34|10|M|PRIMEIRO|R|UN|1.00|2.00\r";
+    const std::string last = "\n34|10|M|ULTIMO|R|CX|3.00|4.00\r\n";
+    struct Case {
+        const char* name;
+        std::string text;
+    } cases[] = {
+        {"CR LF across the first piece", filler + first + last},
+        {"no break at the end", filler + first + "\n" + filler + "34|10|M|FIM|R|PC|5.00"},
+        {"NUL in the second piece", filler + first + last + std::string(1, '\0') + last},
+        {"bad line in the second piece", filler + first + last + filler + "34|10|M\r\n" + last},
+        {"only CR breaks", "34|10|M|A|R|UN|1.00\r" + std::string(3u << 19, 'x') + "\r"},
+    };
+    for (const Case& c : cases) {
+        ReplaceFileSafely(kCatalogueFileName, c.text);
+        const CatalogueRecords records = CatalogueLoad();
+        const ProductMatch whole = FindLastProduct(records, "34", "10");
+        const CatalogueLookup pieces = LookupInCatalogue("34", "10");
+        ASSERT_GE(whole.record, 0) << c.name;
+        EXPECT_EQ(pieces.record, records[size_t(whole.record)].Fields()) << c.name;
+        EXPECT_EQ(pieces.missingField, whole.missingField) << c.name;
+    }
+    std::filesystem::remove(kCatalogueFileName);
+    EXPECT_THROW(LookupInCatalogue("34", "10"), FileError);
+}
+
 TEST(FindLastProduct, ScansLikeTheCodeLookup) {
     struct Case {
         const char* name;

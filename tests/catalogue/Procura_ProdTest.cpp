@@ -1,7 +1,9 @@
 // The product search window driven through real keys and clicks, headless.
 #include "catalogue/Procura_Prod.h"
+#include "controls/Colors.h"
 #include "controls/FlEdit.h"
 #include "controls/GListView.h"
+#include "tests/support/DialogGuards.h"
 #include "tests/support/TempDir.h"
 #include "util/Cp1252QString.h"
 #include "util/Dialogs.h"
@@ -57,13 +59,8 @@ void WriteCatalogue(const std::vector<std::string>& lines) {
 
 class ProcuraProdTest : public TempDirTest {
 protected:
-    void SetUp() override {
-        TempDirTest::SetUp();
-        torvel::testing::RecordBoxes(true);
-    }
     void TearDown() override {
         window.reset();
-        torvel::testing::RecordBoxes(false);
         TempDirTest::TearDown();
     }
 
@@ -74,7 +71,7 @@ protected:
             WriteCatalogue(*lines);
         window = std::make_unique<TFProcura_Prod>();
         tester = std::make_unique<QAbstractItemModelTester>(
-            window->gLista->Model(), QAbstractItemModelTester::FailureReportingMode::Warning);
+            window->gLista->Model(), QAbstractItemModelTester::FailureReportingMode::Fatal);
         window->StoreId = store;
         window->show();
         window->activateWindow();
@@ -138,6 +135,7 @@ protected:
     std::string Title() const { return FromQString(window->LTitulo->text()); }
     std::vector<RecordedBox>& Boxes() { return torvel::testing::Boxes(); }
 
+    RecordBoxesGuard recordBoxes{true};
     std::unique_ptr<TFProcura_Prod> window;
     std::unique_ptr<QAbstractItemModelTester> tester;
 };
@@ -422,7 +420,7 @@ TEST_F(ProcuraProdTest, AShortLineStopsTheLoadingAndKeepsTheProductsBefore) {
         SCOPED_TRACE(c.message);
         const std::vector<std::string> lines = {kCatalogue[0], kCatalogue[1], c.line,
                                                 kCatalogue[2]};
-        torvel::testing::RecordBoxes(true);
+        recordBoxes.Set(true);
         Open(&lines);
         ASSERT_EQ(Boxes().size(), 1u);
         EXPECT_EQ(FromQString(Boxes()[0].text), c.message);

@@ -1,6 +1,8 @@
 // TFloatEdit driven through real key events and real focus changes in a shown, active window.
 #include "controls/FlEdit.h"
-#include "controls/ScrollLock.h"
+#include "controls/Colors.h"
+#include "tests/support/DialogGuards.h"
+#include "tests/support/ScrollLockGuard.h"
 #include "util/Dialogs.h"
 
 #include <QDialog>
@@ -21,8 +23,6 @@ namespace {
 class FloatEditTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        torvel::testing::RecordBoxes(true);
-        torvel::testing::ForceScrollLock(false);
         window_ = std::make_unique<QDialog>();
         auto* layout = new QVBoxLayout(window_.get());
         qtd_ = new TFloatEdit(window_.get());
@@ -43,11 +43,7 @@ protected:
         window_->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
     }
-    void TearDown() override {
-        window_.reset();
-        torvel::testing::RecordBoxes(false);
-        torvel::testing::ForceScrollLock(std::nullopt);
-    }
+    void TearDown() override { window_.reset(); }
 
     // Gives the field the focus by clicking it, then selects as asked (start, length).
     void Enter(TFloatEdit* field, int selStart = -1, int selLength = 0) {
@@ -74,6 +70,8 @@ protected:
         return texts;
     }
 
+    torvel::test::RecordBoxesGuard recordBoxes_{true};
+    torvel::test::ScrollLockGuard scrollLock_{false};
     std::unique_ptr<QDialog> window_;
     TFloatEdit* qtd_ = nullptr;
     TFloatEdit* other_ = nullptr;
@@ -91,7 +89,7 @@ TEST_F(FloatEditTest, TypingOverTheSelectionThenLeaving) {
     // The window's handler saw the text as typed; the field re-rendered it afterwards.
     EXPECT_EQ(log_.back(), "exit 2");
     EXPECT_EQ(qtd_->Text(), "2,000");
-    EXPECT_EQ(qtd_->FontColor(), kBlueBgr);
+    EXPECT_EQ(qtd_->FontColor(), kColorBlue);
     EXPECT_TRUE(torvel::testing::Boxes().empty());
 }
 
@@ -144,14 +142,14 @@ TEST_F(FloatEditTest, MaximumLengthAppliesOnTopOfTheFilter) {
 TEST_F(FloatEditTest, WritingValueColoursBySign) {
     qtd_->SetValue(-2);
     EXPECT_EQ(qtd_->Text(), "0,000");
-    EXPECT_EQ(qtd_->FontColor(), kRedBgr);
+    EXPECT_EQ(qtd_->FontColor(), kColorRed);
     qtd_->SetNum_Negativo(true);
     qtd_->SetValue(-2.5);
     EXPECT_EQ(qtd_->Text(), "-2,500");
     EXPECT_DOUBLE_EQ(qtd_->Value(), -2.5);
     qtd_->SetValue(0.5);
     EXPECT_EQ(qtd_->Text(), "0,500");
-    EXPECT_EQ(qtd_->FontColor(), kBlueBgr);
+    EXPECT_EQ(qtd_->FontColor(), kColorBlue);
     qtd_->SetDigits(1);
     EXPECT_EQ(qtd_->Text(), "0,5");
     qtd_->SetDigits(0);
@@ -246,7 +244,7 @@ TEST_F(FloatEditTest, NameCaseOnExitFollowsScrollLock) {
                  {true, false, "Jose da Silva e Filhos"},
                  {true, true, "  JOSE DA SILVA E FILHOS "}};
     for (const auto& c : cases) {
-        torvel::testing::ForceScrollLock(c.scrollLock);
+        scrollLock_.Set(c.scrollLock);
         other_->SetText("");
         other_->SetReadOnly(false);
         Enter(other_);
@@ -260,7 +258,7 @@ TEST_F(FloatEditTest, NameCaseOnExitFollowsScrollLock) {
 
 TEST_F(FloatEditTest, NumericFieldWithoutDecimalsTakesTheTextBranchOnExit) {
     // Nothing is read or re-rendered, so a text that is no number raises no message.
-    torvel::testing::ForceScrollLock(true);
+    scrollLock_.Set(true);
     qtd_->SetDigits(0);
     qtd_->SetCaixaAlta(true);
     qtd_->SetText("ABC DE");
@@ -291,8 +289,8 @@ TEST_F(FloatEditTest, FocusColoursAndEnterOrder) {
     Enter(other_);
     // The window's enter handler runs before the field paints its focus colour.
     EXPECT_EQ(colourSeenByEnter, 0x00F0F0F0);
-    EXPECT_EQ(other_->CorFoco(), kYellowBgr);
-    EXPECT_EQ(other_->Color(), kYellowBgr);
+    EXPECT_EQ(other_->CorFoco(), kColorYellow);
+    EXPECT_EQ(other_->Color(), kColorYellow);
     TabAway(other_);
     EXPECT_EQ(other_->Color(), 0x00F0F0F0);
     EXPECT_EQ(other_->FontColor(), 0x00000080);
@@ -347,7 +345,7 @@ TEST_F(FloatEditTest, ExitHandlerMayHandTheFocusBack) {
     Enter(other_);
     QTest::keyClick(other_, Qt::Key_Tab);
     EXPECT_TRUE(other_->hasFocus());
-    EXPECT_EQ(other_->Color(), kYellowBgr);
+    EXPECT_EQ(other_->Color(), kColorYellow);
     TabAway(other_);
     EXPECT_EQ(exits, 2);
     EXPECT_EQ(other_->Color(), 0x00FFFFFF);
@@ -363,7 +361,7 @@ TEST_F(FloatEditTest, SwitchingWindowsIsNoExitButAFocusMovedMeanwhileIs) {
     second.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&second));
     EXPECT_EQ(exits, 0);
-    EXPECT_EQ(other_->Color(), kYellowBgr);
+    EXPECT_EQ(other_->Color(), kColorYellow);
     // A handler moves the focus while the window is inactive: no focus-out reaches the field.
     button_->setFocus(Qt::OtherFocusReason);
     window_->activateWindow();

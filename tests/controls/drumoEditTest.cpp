@@ -1,6 +1,8 @@
 // TDrumoEdit driven through real key events and real focus changes in a shown, active window.
 #include "controls/drumoEdit.h"
-#include "controls/ScrollLock.h"
+#include "controls/Colors.h"
+#include "tests/support/DialogGuards.h"
+#include "tests/support/ScrollLockGuard.h"
 #include "util/Dialogs.h"
 
 #include <QDialog>
@@ -22,7 +24,6 @@ using Log = std::vector<std::string>;
 class DrumoEditTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        torvel::testing::RecordBoxes(true);
         window_ = std::make_unique<QDialog>();
         auto* layout = new QVBoxLayout(window_.get());
         cnpj_ = new TDrumoEdit(window_.get());
@@ -47,10 +48,7 @@ protected:
         window_->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
     }
-    void TearDown() override {
-        window_.reset();
-        torvel::testing::RecordBoxes(false);
-    }
+    void TearDown() override { window_.reset(); }
 
     void Type(TDrumoEdit* field, const char* keys) {
         field->setFocus(Qt::OtherFocusReason);
@@ -69,6 +67,7 @@ protected:
         QCoreApplication::processEvents();
     }
 
+    torvel::test::RecordBoxesGuard recordBoxes_{true};
     std::unique_ptr<QDialog> window_;
     TDrumoEdit* cnpj_ = nullptr;
     TDrumoEdit* other_ = nullptr;
@@ -124,7 +123,7 @@ TEST_F(DrumoEditTest, EnterPaintsFirstThenHandlerThenSelectsAll) {
     });
     cnpj_->setFocus(Qt::OtherFocusReason);
     ASSERT_TRUE(cnpj_->hasFocus());
-    EXPECT_EQ(colourSeen, kYellowBgr);
+    EXPECT_EQ(colourSeen, kColorYellow);
     EXPECT_EQ(log_, (Log{"enter selected=0"}));
     EXPECT_EQ(cnpj_->selectedText(), "123.456.789-01");
     cnpj_->SetOnExit({});
@@ -229,12 +228,11 @@ TEST_F(DrumoEditTest, WritingValue) {
 }
 
 TEST_F(DrumoEditTest, TextTypeNameCasesWithoutScrollLock) {
-    torvel::testing::ForceScrollLock(false);
+    torvel::test::ScrollLockGuard scrollLock(false);
     other_->SetCaixaAlta(true);
     Type(other_, "  maria das dores ");
     Leave(other_);
     EXPECT_EQ(other_->Text(), "Maria das Dores");
-    torvel::testing::ForceScrollLock(std::nullopt);
 }
 
 } // namespace

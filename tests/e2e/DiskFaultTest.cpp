@@ -109,11 +109,6 @@ private:
 
 class DiskFaults : public CentralTest {
 protected:
-    void TearDown() override {
-        SetDefaultServerForTesting("");
-        CentralTest::TearDown();
-    }
-
     // The window as the action finds it, each row in a directory of its own, against an order
     // server of its own.
     void Prepare(Target target, Fault fault, ScriptedServer& rowServer) {
@@ -130,7 +125,7 @@ protected:
         rowServer.Route("filtro=itens", catalogueReply);
         rowServer.Route("upload.php", ScriptedServer::Ok("OK"));
         catalogueRouted = true; // the fixture's own server is not used here
-        SetDefaultServerForTesting(rowServer.HostPort());
+        defaultServer.Set(rowServer.HostPort());
         WriteFile("Itens.Txt", CatalogueFile());
 
         switch (target) {
@@ -161,7 +156,7 @@ protected:
             WriteFile("34+1021.Txt", "1|77|FROM AN EARLIER SEND|1,00|1|1,00\r\nOBS||x\r\n");
             break;
         }
-        ASSERT_EQ(window->UserId, target == Target::ConfigIni ? 0 : 1021);
+        ASSERT_EQ(window->State().UserId, target == Target::ConfigIni ? 0 : 1021);
         if (fault == Fault::DirectoryInPlace) {
             fs::remove(Name(target));
             fs::create_directory(Name(target));
@@ -241,7 +236,7 @@ protected:
         EXPECT_EQ(ReadWholeFile((rowDir / "Config.Ini").string()),
                   "[CONFIGURACAO]\r\nCRF=12.345.678/0001-95\r\nIDS=34 - TORVEL CDC BELVO\r\n");
         EXPECT_FALSE(window->Panel2->isVisible());
-        EXPECT_EQ(window->UserId, 1021);
+        EXPECT_EQ(window->State().UserId, 1021);
     }
 };
 
@@ -280,7 +275,7 @@ TEST_F(DiskFaults, AFailedWriteLeavesTheDirectoryAsItWas) {
         const fs::path rowDir = Dir() / ("row" + std::to_string(run));
         fs::create_directory(rowDir);
         fs::current_path(rowDir);
-        SetConfigDirectoryForTesting(rowDir.string());
+        configDir.Set(rowDir.string());
         Boxes().clear();
         {
             ScriptedServer rowServer;

@@ -139,16 +139,16 @@ TEST_F(OrderActions, ItemsAfterADuplicateAreNumberedOnFromTheRowCount) {
     ASSERT_NO_FATAL_FAILURE(EnterItem("1050", "1"));
     ClickRow(window->gProd, 1);
     window->A1->trigger();
-    ASSERT_TRUE(window->EditMode);
-    const int counter = window->ItemCounter;
+    ASSERT_TRUE(window->State().EditMode);
+    const int counter = window->State().ItemCounter;
 
     Click(window->B_Volta);
     window->gPedido->AddRow("561|Quinto|Aberto|05/12/2026 10:00", -1);
     ClickRow(window->gPedido, 5);
     window->DuplicarPedido1->trigger();
     ASSERT_EQ(window->gProd->RowCount(), 2);
-    EXPECT_FALSE(window->EditMode); // the altered row is gone
-    EXPECT_EQ(window->ItemCounter, counter);
+    EXPECT_FALSE(window->State().EditMode); // the altered row is gone
+    EXPECT_EQ(window->State().ItemCounter, counter);
 
     // Looked up in the chosen store's records only.
     ASSERT_NO_FATAL_FAILURE(EnterItem("1050", "2"));

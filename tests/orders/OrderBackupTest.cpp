@@ -79,7 +79,7 @@ TEST_F(OrderBackup, ACancelledOrderComesBackWithItsStore) {
     Click(window->B_Cancela);
     ASSERT_EQ(window->gProd->RowCount(), 0);
     Choose(0); // the user changes store meanwhile
-    ASSERT_EQ(window->Ctro, "34");
+    ASSERT_EQ(window->State().Ctro, "34");
     const size_t checksBefore = RequestsWith("CTRO=35").size();
 
     NewOrder();
@@ -89,7 +89,7 @@ TEST_F(OrderBackup, ACancelledOrderComesBackWithItsStore) {
     EXPECT_EQ(Text(window->Itens), "2");
     // The order goes on under its own store: the store check ran for it.
     EXPECT_EQ(window->Loja->currentIndex(), 1);
-    EXPECT_EQ(window->Ctro, "35");
+    EXPECT_EQ(window->State().Ctro, "35");
     EXPECT_GT(RequestsWith("pedidos.php?ID=12.345.678/0001-95&CTRO=35").size(), 0u);
     EXPECT_GT(RequestsWith("CTRO=35").size(), checksBefore);
     // So its codes are looked up in that store's catalogue.
@@ -138,7 +138,7 @@ TEST_F(OrderBackup, OnlyTheFirstTwoStoresAreOffered) {
     NewOrder();
     EXPECT_EQ(RecoveryBoxes(), 1u);
     EXPECT_EQ(Rows(window->gProd), "1|20|VINTE|20,00|1|20,00|;");
-    EXPECT_EQ(window->Ctro, "35");
+    EXPECT_EQ(window->State().Ctro, "35");
 }
 
 TEST_F(OrderBackup, AFailedWriteKeepsTheOtherCopy) {

@@ -84,7 +84,7 @@ TEST_F(OrderEditor, ItemsEnteredByKeyboard) {
         EXPECT_EQ(Text(window->VLNota), c.total);
         EXPECT_EQ(Text(window->Itens), c.count);
         EXPECT_FALSE(window->Loja->isEnabled());
-        EXPECT_NE(window->ItemCounter, 0);
+        EXPECT_NE(window->State().ItemCounter, 0);
         // The entry is cleared for the next item.
         EXPECT_EQ(window->cProd->Text(), "");
         EXPECT_EQ(window->Qtd->Text(), "1");
@@ -137,7 +137,7 @@ TEST_F(OrderEditor, CodeZeroIsNeverLookedUpNorEntered) {
     EXPECT_EQ(Text(window->Descricao), "");
     Click(window->B_Lancar);
     EXPECT_EQ(window->gProd->RowCount(), 0);
-    EXPECT_EQ(window->ItemCounter, 0);
+    EXPECT_EQ(window->State().ItemCounter, 0);
     EXPECT_TRUE(window->Loja->isEnabled());
     EXPECT_FALSE(torvel::FileExists("GProd_0.Txt"));
     EXPECT_TRUE(Boxes().empty());
@@ -214,7 +214,7 @@ TEST_F(OrderEditor, CancelEmptiesTheOrderButKeepsTheObservations) {
     EXPECT_EQ(Text(window->VLNota), "0,00");
     EXPECT_EQ(Text(window->Itens), "0");
     EXPECT_TRUE(window->Loja->isEnabled());
-    EXPECT_EQ(window->ItemCounter, 0);
+    EXPECT_EQ(window->State().ItemCounter, 0);
     EXPECT_TRUE(window->B_Salva->isEnabled());
     EXPECT_TRUE(window->B_Lancar->isEnabled());
     EXPECT_TRUE(window->IsCadastroShown());
@@ -227,7 +227,7 @@ TEST_F(OrderEditor, AlteringReplacesTheRowInPlace) {
         ASSERT_NO_FATAL_FAILURE(EnterItem(code, "1"));
     ClickRow(window->gProd, 2);
     window->A1->trigger();
-    EXPECT_TRUE(window->EditMode);
+    EXPECT_TRUE(window->State().EditMode);
     EXPECT_EQ(Focused(), window->cProd);
     EXPECT_EQ(window->cProd->Text(), "11");
     EXPECT_EQ(Text(window->vTotal), "5,50");
@@ -241,7 +241,7 @@ TEST_F(OrderEditor, AlteringReplacesTheRowInPlace) {
                                    "3|12|VINTE E CINCO|0,25|1|0,25;");
     EXPECT_EQ(Text(window->VLNota), "26,75");
     EXPECT_EQ(Text(window->Itens), "3");
-    EXPECT_FALSE(window->EditMode);
+    EXPECT_FALSE(window->State().EditMode);
     EXPECT_EQ(window->Qtd->Text(), "1,00");
     EXPECT_EQ(ReadFile("GProd_0.Txt"),
               "1|10|DEZ|10,00|1|10,00\r\n2|11|CINCO E MEIO|5,50|3|16,50\r\n"
@@ -273,9 +273,9 @@ TEST_F(OrderEditor, AlteringEndsWhenItsRowMayBeGone) {
             ASSERT_NO_FATAL_FAILURE(EnterItem(code, "1"));
         ClickRow(window->gProd, 2);
         window->A1->trigger();
-        ASSERT_TRUE(window->EditMode);
+        ASSERT_TRUE(window->State().EditMode);
         c.act();
-        EXPECT_FALSE(window->EditMode);
+        EXPECT_FALSE(window->State().EditMode);
         ASSERT_NO_FATAL_FAILURE(EnterItem("1050", "1"));
         EXPECT_EQ(Rows(window->gProd), c.rows);
     }

@@ -15,7 +15,7 @@ class OrdersEndToEnd : public CentralTest {
 protected:
     void SetUp() override {
         CentralTest::SetUp();
-        SetNowForTesting(std::nullopt); // the server files the order by the real month
+        clock.Set(std::nullopt); // the server files the order by the real month
         dbPath = (Dir() / "server.db").string();
         serverProcess.setProgram(TORVEL_SERVER_PATH);
         serverProcess.setArguments(
@@ -57,7 +57,7 @@ protected:
 
 TEST_F(OrdersEndToEnd, ComposeSendListViewDuplicateCancel) {
     Start({"34 - TORVEL CDC BELVO"}, 0, address);
-    ASSERT_EQ(window->UserId, 1021);
+    ASSERT_EQ(window->State().UserId, 1021);
     ASSERT_TRUE(window->B_Novo->isEnabled());
     ASSERT_TRUE(torvel::FileExists("Itens.Txt")) << "the catalogue was not downloaded";
 

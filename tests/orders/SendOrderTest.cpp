@@ -21,8 +21,8 @@ protected:
     }
     void StartOneStore() {
         Start({"34 - LOJA CENTRO"});
-        ASSERT_EQ(window->Ctro, "34");
-        ASSERT_EQ(window->UserId, 1021);
+        ASSERT_EQ(window->State().Ctro, "34");
+        ASSERT_EQ(window->State().UserId, 1021);
         ASSERT_EQ(Text(window->Emissao), "08/12/2026 14:05");
     }
     // The example order: two items and an observation.
@@ -79,7 +79,7 @@ TEST_F(SendOrder, TheExampleOrderOnTheWireAndTheEditorAfterwards) {
     ComposeExample();
     ASSERT_TRUE(torvel::FileExists("GProd_0.Txt"));
     // An hour later the issue date is still the moment the window was shown.
-    SetNowForTesting(kShownAt + 1h);
+    clock.Set(kShownAt + 1h);
     const size_t listsBefore = RequestsWith("filtro=ctro").size();
     Click(window->B_Salva);
 
@@ -111,7 +111,7 @@ TEST_F(SendOrder, TheExampleOrderOnTheWireAndTheEditorAfterwards) {
     EXPECT_EQ(window->Memo1->toPlainText(), "");
     EXPECT_FALSE(window->B_Salva->isEnabled());
     EXPECT_TRUE(window->Loja->isEnabled());
-    EXPECT_EQ(window->ItemCounter, 0);
+    EXPECT_EQ(window->State().ItemCounter, 0);
     EXPECT_FALSE(window->IsCadastroShown());
     EXPECT_FALSE(window->OBS->isVisibleTo(window->PageCadastro));
     EXPECT_EQ(RequestsWith("filtro=ctro").size(), listsBefore + 1);
@@ -131,7 +131,7 @@ TEST_F(SendOrder, AFailedSendKeepsTheOrder) {
     ComposeExample();
     window->Memo1->setPlainText("ENTREGAR\nPELA MANHA");
     const std::string backup = ReadFile("GProd_0.Txt");
-    const int counter = window->ItemCounter;
+    const int counter = window->State().ItemCounter;
     const size_t listsBefore = RequestsWith("filtro=ctro").size();
     Click(window->B_Salva);
 
@@ -145,7 +145,7 @@ TEST_F(SendOrder, AFailedSendKeepsTheOrder) {
     EXPECT_EQ(window->Memo1->toPlainText(), "ENTREGAR PELA MANHA");
     EXPECT_FALSE(window->B_Salva->isEnabled());
     EXPECT_FALSE(window->Loja->isEnabled());
-    EXPECT_EQ(window->ItemCounter, counter);
+    EXPECT_EQ(window->State().ItemCounter, counter);
     EXPECT_TRUE(window->IsCadastroShown());
     EXPECT_EQ(RequestsWith("filtro=ctro").size(), listsBefore);
     EXPECT_EQ(ReadFile("GProd_0.Txt"), backup);
@@ -177,7 +177,7 @@ TEST_F(SendOrder, ASendCannotStartWhileOneRuns) {
     QMetaObject::invokeMethod(
         window.get(),
         [&] {
-            ranWhileSending = window->Sending;
+            ranWhileSending = window->State().Sending;
             window->B_SalvaClick();
         },
         Qt::QueuedConnection);
@@ -185,7 +185,7 @@ TEST_F(SendOrder, ASendCannotStartWhileOneRuns) {
     EXPECT_TRUE(ranWhileSending);
     EXPECT_EQ(Uploads().size(), 1u);
     EXPECT_TRUE(Boxes().empty());
-    EXPECT_FALSE(window->Sending);
+    EXPECT_FALSE(window->State().Sending);
     EXPECT_FALSE(window->IsCadastroShown());
 }
 

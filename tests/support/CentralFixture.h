@@ -4,15 +4,15 @@
 #pragma once
 
 #include "app/Central.h"
-#include "app/Config.h"
 #include "controls/FlEdit.h"
 #include "controls/GListView.h"
-#include "controls/ScrollLock.h"
+#include "tests/support/ClockGuard.h"
+#include "tests/support/ConfigGuards.h"
+#include "tests/support/DialogGuards.h"
 #include "tests/support/ScriptedServer.h"
+#include "tests/support/ScrollLockGuard.h"
 #include "tests/support/TempDir.h"
-#include "util/Clock.h"
 #include "util/Cp1252QString.h"
-#include "util/Dialogs.h"
 #include "util/SafeFile.h"
 
 #include <QAction>
@@ -50,19 +50,12 @@ protected:
         TempDirTest::SetUp();
         setenv("TZ", "UTC0", 1);
         tzset();
-        SetNowForTesting(kShownAt);
-        SetConfigDirectoryForTesting(Dir().string());
-        torvel::testing::RecordBoxes(true);
-        torvel::testing::ForceScrollLock(false);
+        configDir.Set(Dir().string());
         server.Route("pedidos.php?ID=", ScriptedServer::Ok("1021"));
         server.Route("filtro=ctro", ScriptedServer::Ok(orderList));
     }
     void TearDown() override {
         window.reset();
-        torvel::testing::RecordBoxes(false);
-        torvel::testing::ForceScrollLock(std::nullopt);
-        SetNowForTesting(std::nullopt);
-        SetConfigDirectoryForTesting("");
         TempDirTest::TearDown();
     }
 
@@ -198,6 +191,12 @@ protected:
                             "560|Quarto|normal|04/12/2026 10:00";
     std::vector<std::string> catalogue;
     bool catalogueRouted = false;
+    // The hooks, put back when the test ends; a test may move the clock with clock.Set.
+    ClockGuard clock{kShownAt};
+    ConfigDirGuard configDir{""}; // the test's directory once it exists
+    DefaultServerGuard defaultServer{""};
+    RecordBoxesGuard recordBoxes{true};
+    ScrollLockGuard scrollLock{false};
     ScriptedServer server;
     std::unique_ptr<TFCentral> window;
 };

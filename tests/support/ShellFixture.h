@@ -47,6 +47,19 @@ inline ServerReply ErrorReply(const std::string& statusLine, const std::string& 
     return {ScriptedServer::Reply(statusLine, body)};
 }
 
+// A reply whose connection closes half-way through the body.
+inline ServerReply CutShort(const std::string& body) {
+    ServerReply r = ScriptedServer::Ok(body);
+    r.cutAt = r.bytes.size() - body.size() / 2;
+    return r;
+}
+// No reply at all: the connection closes at once.
+inline ServerReply NoReply() {
+    ServerReply r;
+    r.closeAfter = true;
+    return r;
+}
+
 // A moment in UTC (the fixture runs with TZ=UTC0).
 inline Clock::time_point At(int year, int month, int day, int hour, int minute) {
     std::tm tm{};
@@ -96,11 +109,6 @@ private:
 
 class Shell : public CentralTest {
 protected:
-    void TearDown() override {
-        SetDefaultServerForTesting("");
-        CentralTest::TearDown();
-    }
-
     // Config.Ini with this CRF, these stores (IDS as written) and `to` as the server, then the
     // window built: FormCreate has run, the window is not shown yet.
     void Build(const std::string& ids, const ScriptedServer& to, const std::string& crf = kCrf) {
@@ -118,7 +126,7 @@ protected:
         Build("34 - LOJA CENTRO|35 - LOJA SUL", to);
         ASSERT_NO_FATAL_FAILURE(Show());
         Choose(0);
-        ASSERT_EQ(window->UserId, 1021);
+        ASSERT_EQ(window->State().UserId, 1021);
     }
 
     // An order server that accepts every store as user 1021.

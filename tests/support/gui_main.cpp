@@ -1,11 +1,13 @@
-// Entry of the widget test executables: a QApplication on the offscreen platform.
-#include <QApplication>
+// Entry of the widget test executables: the program's own application object, with its
+// last-resort error net, on the offscreen platform.
+#include "app/Application.h"
+
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
+    TApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

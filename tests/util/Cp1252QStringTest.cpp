@@ -1,4 +1,5 @@
 #include "util/Cp1252QString.h"
+#include "tests/support/DialogGuards.h"
 #include "util/Dialogs.h"
 #include "util/PressKey.h"
 
@@ -64,12 +65,11 @@ TEST(PressKey, QueuesPressAndReleaseToTheFocusedWidget) {
 }
 
 TEST(Dialogs, BoxesAreRecordedWithTitleIconAndText) {
-    torvel::testing::RecordBoxes(true);
+    torvel::test::RecordBoxesGuard recordBoxes(true);
     ShowError("Falhou");
     ShowMessage("Ol\u00e1");
     WarningBox("Recuperar  Pedido", "A T E N \u00c7 \u00c3 O");
     auto boxes = torvel::testing::Boxes();
-    torvel::testing::RecordBoxes(false);
     ASSERT_EQ(boxes.size(), 3u);
     EXPECT_EQ(boxes[0].title, "UniTorvel");
     EXPECT_EQ(boxes[0].text, "Falhou.");

@@ -1,6 +1,7 @@
 // The report list widget, driven headless through real mouse and key input.
 #include "controls/GListView.h"
 
+#include "tests/support/DialogGuards.h"
 #include "tests/support/TempDir.h"
 #include "util/Dialogs.h"
 #include "util/Errors.h"
@@ -55,10 +56,8 @@ protected:
         window_->show();
         window_->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
-        testing::RecordBoxes(true);
     }
     void TearDown() override {
-        testing::RecordBoxes(false);
         tester_.reset();
         window_.reset();
         TempDirTest::TearDown();
@@ -90,6 +89,7 @@ protected:
                           list_->viewport()->mapTo(window_.get(), viewportPos));
     }
 
+    torvel::test::RecordBoxesGuard recordBoxes_{true};
     std::unique_ptr<QWidget> window_;
     TGListView* list_ = nullptr;
     std::unique_ptr<QAbstractItemModelTester> tester_;

@@ -19,7 +19,7 @@ protected:
             "34|12345678901234|Marca|ITEM DE CODIGO LONGO|IL|UN|2.00|3.00",
             "35|201|Nestle|CAFE DA OUTRA LOJA|AB-99|CX|1.25|1.00",
         };
-        torvel::testing::SetModalHook([this](QDialog& dialog) {
+        modalHook.Set([this](QDialog& dialog) {
             ++opened;
             auto* search = qobject_cast<TFProcura_Prod*>(&dialog);
             ASSERT_NE(search, nullptr);
@@ -43,11 +43,6 @@ protected:
                 listed.push_back(search->gLista->GetCell(1, r));
         });
     }
-    void TearDown() override {
-        torvel::testing::SetModalHook(nullptr);
-        CentralTest::TearDown();
-    }
-
     // Each key goes to whatever has the focus at that moment, as a user's keys do.
     static void Press(Qt::Key key) {
         ASSERT_NE(QApplication::focusWidget(), nullptr);
@@ -81,6 +76,7 @@ protected:
     int opened = 0;
     std::vector<std::string> storeIds;
     std::vector<std::string> listed;
+    ModalHookGuard modalHook{nullptr};
 };
 
 TEST_F(ProductSearchF3Test, OnTheOrderListPageF3DoesNothing) {
@@ -99,7 +95,7 @@ TEST_F(ProductSearchF3Test, TheChosenProductIsLookedUpInTheEditor) {
     ASSERT_EQ(opened, 1);
     EXPECT_EQ(storeIds, std::vector<std::string>{"34"});
     EXPECT_EQ(listed, (std::vector<std::string>{"102", "101"}));
-    EXPECT_EQ(window->ChosenProductId, "101");
+    EXPECT_EQ(window->State().ChosenProductId, "101");
     EXPECT_EQ(window->cProd->Text(), "101");
     EXPECT_EQ(Text(window->Descricao), "CAFE PILAO 500G");
     EXPECT_EQ(Text(window->UND), "UN");
@@ -119,7 +115,7 @@ TEST_F(ProductSearchF3Test, TheChosenProductIsLookedUpInTheEditor) {
 }
 
 TEST_F(ProductSearchF3Test, AlsoThroughARealModalLoop) {
-    torvel::testing::SetModalHook(nullptr);
+    modalHook.Set(nullptr);
     Start();
     NewOrder();
     bool driven = false;
@@ -175,7 +171,7 @@ TEST_F(ProductSearchF3Test, EscapeInTheSearchChangesNothingInTheEditor) {
     PressF3();
     ASSERT_EQ(opened, 2);
     EXPECT_EQ(listed.size(), 2u);
-    EXPECT_EQ(window->ChosenProductId, "");
+    EXPECT_EQ(window->State().ChosenProductId, "");
     EXPECT_EQ(window->cProd->Text(), "102");
     EXPECT_EQ(Text(window->Descricao), description);
     EXPECT_TRUE(Boxes().empty());

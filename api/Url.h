@@ -1,0 +1,26 @@
+// The address of a request cut into its parts, and the "Host" header it gives.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace torvel {
+
+// An address cut into its parts. The target (path and query) is kept byte for byte.
+struct Url {
+    std::string scheme; // lower case
+    std::string host;   // as written; an IPv6 literal without its brackets
+    std::uint16_t port = 80;
+    std::string target; // starts with "/"
+
+    // "host" or "host:port" when the port is not 80.
+    std::string HostHeader() const;
+};
+
+// "\" becomes "/"; scheme (http when absent), host, optional ":" port up to the next "/" or
+// "?", then the target. Throws TransportError for an address that cannot be sent: another
+// scheme, no host, a bad port, or a control character that would break the request line.
+Url ParseUrl(std::string_view address);
+
+} // namespace torvel

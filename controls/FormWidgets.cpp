@@ -1,0 +1,60 @@
+#include "controls/FormWidgets.h"
+
+#include <QComboBox>
+#include <QFrame>
+#include <QLabel>
+#include <QPushButton>
+#include <QWidget>
+
+namespace torvel {
+
+QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, QRect geometry) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(name);
+    label->setAccessibleName(text.trimmed().isEmpty() ? QString(name) : text.trimmed());
+    label->setGeometry(geometry);
+    return label;
+}
+
+QPushButton* MakeButton(QWidget* parent, const char* name, const QString& caption,
+                        const QString& hint, QRect geometry, QStyle::StandardPixmap glyph) {
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(name);
+    button->setAccessibleName(caption.trimmed());
+    button->setToolTip(hint);
+    button->setGeometry(geometry);
+    button->setAutoDefault(true); // a focused button takes Enter as a click
+    if (glyph != QStyle::SP_CustomBase)
+        button->setIcon(parent->style()->standardIcon(glyph));
+    return button;
+}
+
+QLabel* MakeValue(QWidget* parent, const char* name, const QString& accessible, const QString& text,
+                  QRect geometry, Qt::Alignment alignment) {
+    auto* label = MakeLabel(parent, name, text, geometry);
+    label->setAccessibleName(accessible);
+    label->setAlignment(alignment | Qt::AlignVCenter);
+    label->setFrameShape(QFrame::Panel);
+    label->setFrameShadow(QFrame::Sunken);
+    label->setAutoFillBackground(true);
+    label->setStyleSheet("background: white; padding: 0 3px;");
+    return label;
+}
+
+QLabel* MakeCaption(QWidget* parent, const QString& text, QRect geometry) {
+    auto* label = new QLabel(text, parent);
+    label->setGeometry(geometry);
+    label->setStyleSheet("background: rgb(0, 64, 128); color: white; font-weight: bold;");
+    return label;
+}
+
+QComboBox* MakeCombo(QWidget* parent, const char* name, const QString& accessible, QRect geometry) {
+    auto* combo = new QComboBox(parent);
+    combo->setObjectName(name);
+    combo->setAccessibleName(accessible);
+    combo->setEditable(false);
+    combo->setGeometry(geometry);
+    return combo;
+}
+
+} // namespace torvel

@@ -1,0 +1,172 @@
+// The order editor page of the main window: its controls, layout and tab order, the
+// observations panel with its 100-character limit, and the wiring of every editor button, menu
+// item and field exit to its handler.
+#include "app/Central.h"
+#include "controls/FlEdit.h"
+#include "controls/FormWidgets.h"
+#include "controls/GListView.h"
+
+#include <QAction>
+#include <QFrame>
+#include <QLabel>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <algorithm>
+
+using torvel::MakeButton;
+using torvel::MakeCaption;
+using torvel::MakeLabel;
+using torvel::MakeValue;
+
+namespace {
+
+constexpr int kMaxObservationChars = 100;
+
+} // namespace
+
+void TFCentral::buildEditorPage() {
+    PageCadastro = new QWidget;
+    PageCadastro->setObjectName("Cadastro");
+    Notebook1->addWidget(PageCadastro);
+    QWidget* p = PageCadastro;
+
+    MakeCaption(p, " Pedido ", QRect(12, 6, 120, 20));
+    Numero = MakeValue(p, "Numero", "Pedido", "Novo", QRect(12, 26, 120, 26), Qt::AlignHCenter);
+    MakeCaption(p, " Data ", QRect(140, 6, 150, 20));
+    Emissao = MakeValue(p, "Emissao", "Data", "00/00/0000 00:00", QRect(140, 26, 150, 26),
+                        Qt::AlignHCenter);
+
+    const int capY = 62, rowY = 82, h = 28;
+    MakeCaption(p, " Item ", QRect(12, capY, 110, 20));
+    cProd = new TFloatEdit(p);
+    cProd->setObjectName("cProd");
+    cProd->setAccessibleName("Item");
+    cProd->setGeometry(12, rowY, 110, h);
+    cProd->SetCaixaAlta(true);
+    cProd->SetCharCaseUpper(true);
+    cProd->setAlignment(Qt::AlignCenter);
+    cProd->setMaxLength(40);
+    Descricao = MakeValue(p, "Descricao", QString::fromUtf8("Descrição"), "",
+                          QRect(126, rowY, 290, h), Qt::AlignLeft);
+    MakeCaption(p, " UN ", QRect(420, capY, 44, 20));
+    UND = MakeValue(p, "UND", "UN", "", QRect(420, rowY, 44, h), Qt::AlignHCenter);
+    MakeCaption(p, " V. Unit ", QRect(468, capY, 80, 20));
+    vUnit = MakeValue(p, "vUnit", "V. Unit", "0,00", QRect(468, rowY, 80, h), Qt::AlignRight);
+    MakeCaption(p, " Qtd ", QRect(552, capY, 80, 20));
+    Qtd = new TFloatEdit(p);
+    Qtd->setObjectName("Qtd");
+    Qtd->setAccessibleName("Qtd");
+    Qtd->setGeometry(552, rowY, 80, h);
+    Qtd->SetNumerico(true);
+    Qtd->SetDigits(3);
+    Qtd->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    Qtd->setMaxLength(999);
+    Qtd->SetText("1");
+    MakeCaption(p, " Total ", QRect(636, capY, 84, 20));
+    vTotal = MakeValue(p, "vTotal", "Total", "", QRect(636, rowY, 84, h), Qt::AlignRight);
+    B_Lancar = MakeButton(p, "B_Lancar", "OK", QString::fromUtf8("Lançar."),
+                          QRect(724, rowY - 1, 48, h + 2), QStyle::SP_CustomBase);
+
+    gProd = new TGListView(p);
+    gProd->setObjectName("gProd");
+    gProd->setAccessibleName("Itens do pedido");
+    gProd->setGeometry(12, 118, 759, 300);
+    gProd->AddColumn("", 4, Qt::AlignLeft);
+    gProd->AddColumn("Item", 40, Qt::AlignHCenter);
+    gProd->AddColumn(QString::fromUtf8("Código"), 70, Qt::AlignHCenter);
+    gProd->AddColumn(QString::fromUtf8("Descrição do Item"), 300, Qt::AlignLeft);
+    gProd->AddColumn("Vl. Unit   ", 70, Qt::AlignRight);
+    gProd->AddColumn("Quantidade ", 80, Qt::AlignRight);
+    gProd->AddColumn("Valor Total  ", 80, Qt::AlignRight);
+    gProd->SetCorZebra(15007690);
+    gProd->SetCheckCor(0);
+    gProd->SetCheckboxes(true);
+    PopupMenu1 = new QMenu(gProd);
+    PopupMenu1->setObjectName("PopupMenu1");
+    A1 = PopupMenu1->addAction("Alterar Produto");
+    A1->setObjectName("A1");
+    ExcluirItem1 = PopupMenu1->addAction("Excluir Item");
+    ExcluirItem1->setObjectName("ExcluirItem1");
+    gProd->SetPopupMenu(PopupMenu1);
+
+    auto* f3 = MakeCaption(p, " F3 ", QRect(12, 426, 30, 20));
+    f3->setObjectName("LF3");
+    MakeLabel(p, "LF3Legenda", " - Procurar", QRect(44, 426, 90, 20));
+    auto* f4 = MakeCaption(p, " F4 ", QRect(140, 426, 30, 20));
+    f4->setObjectName("LF4");
+    MakeLabel(p, "LF4Legenda", QString::fromUtf8(" - Observações"), QRect(172, 426, 110, 20));
+    MakeLabel(p, "LItens", "Itens", QRect(420, 424, 40, 24));
+    Itens = MakeValue(p, "Itens", "Itens", "0", QRect(462, 424, 50, 24), Qt::AlignHCenter);
+    MakeLabel(p, "LValorTotal", " Valor Total.:", QRect(540, 424, 100, 24));
+    VLNota = MakeValue(p, "VLNota", "Valor Total", "0", QRect(640, 424, 131, 24), Qt::AlignRight);
+    VLNota->setStyleSheet("background: white; padding: 0 3px; font-weight: bold;");
+
+    B_Salva = MakeButton(p, "B_Salva", " Enviar Pedido",
+                         QString::fromUtf8("Grava o Lançamento efetuado!   (Ctrl + S)"),
+                         QRect(12, 470, 170, 40), QStyle::SP_DialogSaveButton);
+    B_Cancela = MakeButton(p, "B_Cancela", " Cancelar Pedido",
+                           QString::fromUtf8("Cancela a operação. (ESC)"), QRect(194, 470, 170, 40),
+                           QStyle::SP_DialogCancelButton);
+    B_Volta = MakeButton(p, "B_Volta", "Voltar", "Fechar!", QRect(640, 470, 131, 40),
+                         QStyle::SP_ArrowBack);
+    B_Volta->setFocusPolicy(Qt::ClickFocus); // skipped by Tab
+
+    OBS = new QFrame(p);
+    OBS->setObjectName("OBS");
+    OBS->setAccessibleName(QString::fromUtf8("Observações"));
+    OBS->setGeometry(160, 150, 460, 200);
+    OBS->setFrameShape(QFrame::Panel);
+    OBS->setFrameShadow(QFrame::Raised);
+    OBS->setAutoFillBackground(true);
+    OBS->setStyleSheet("QFrame#OBS { background: rgb(200, 255, 200); }");
+    MakeLabel(OBS, "LObs", QString::fromUtf8("Observações :"), QRect(12, 8, 200, 22));
+    Memo1 = new QPlainTextEdit(OBS);
+    Memo1->setObjectName("Memo1");
+    Memo1->setAccessibleName(QString::fromUtf8("Observações"));
+    Memo1->setGeometry(12, 32, 436, 120);
+    Memo1->setTabChangesFocus(true);
+    Button1 = MakeButton(OBS, "Button1", "ESC - Fechar", "", QRect(328, 158, 120, 32),
+                         QStyle::SP_DialogCloseButton);
+    OBS->setVisible(false);
+
+    QWidget::setTabOrder(cProd, Qtd);
+    QWidget::setTabOrder(Qtd, B_Lancar);
+    QWidget::setTabOrder(B_Lancar, B_Salva);
+    QWidget::setTabOrder(B_Salva, B_Cancela);
+    QWidget::setTabOrder(B_Cancela, gProd);
+    QWidget::setTabOrder(gProd, Memo1);
+    QWidget::setTabOrder(Memo1, Button1);
+}
+
+void TFCentral::connectEditorPage() {
+    wireClick(B_Lancar, &TFCentral::B_LancarClick);
+    wireClick(B_Salva, &TFCentral::B_SalvaClick);
+    wireClick(B_Cancela, &TFCentral::B_CancelaClick);
+    wireClick(B_Volta, &TFCentral::B_VoltaClick);
+    wireClick(Button1, &TFCentral::Button1Click);
+    wireAction(A1, &TFCentral::A1Click);
+    wireAction(ExcluirItem1, &TFCentral::ExcluirItem1Click);
+    cProd->SetOnExit([this] { Run([this] { cProdExit(); }); });
+    Qtd->SetOnExit([this] { Run([this] { QtdExit(); }); });
+
+    // The observations take at most 100 characters: what goes past the limit is dropped from
+    // the end of what was just typed or pasted.
+    QTextDocument* observations = Memo1->document();
+    connect(observations, &QTextDocument::contentsChange, this,
+            [observations](int position, int, int added) {
+                const int length = observations->characterCount() - 1; // without the last break
+                const int excess = length - kMaxObservationChars;
+                if (excess <= 0 || added <= 0)
+                    return;
+                // A whole new text counts the document's closing break among the added ones.
+                const int end = std::min(position + added, length);
+                QTextCursor cursor(observations);
+                cursor.setPosition(std::max(position, end - excess));
+                cursor.setPosition(end, QTextCursor::KeepAnchor);
+                cursor.removeSelectedText();
+            });
+}

@@ -1,0 +1,90 @@
+// The order list page of the main window: its controls and layout, the popup menu of the order
+// actions, and the wiring of " Listar", " Novo Pedido." and the actions to their handlers.
+#include "app/Central.h"
+#include "controls/FormWidgets.h"
+#include "controls/GListView.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QStackedWidget>
+
+using torvel::MakeButton;
+using torvel::MakeCombo;
+using torvel::MakeLabel;
+
+void TFCentral::buildListPage() {
+    PageDefault = new QWidget;
+    PageDefault->setObjectName("Default");
+    Notebook1->addWidget(PageDefault);
+    QWidget* p = PageDefault;
+
+    Label4 = MakeLabel(p, "Label4", " Mostrar meus Documentos ", QRect(12, 6, 260, 24));
+    Label4->setStyleSheet("font-weight: bold; font-size: 15px; color: rgb(0, 64, 128);");
+    MakeLabel(p, "LMes", QString::fromUtf8("Mês.:"), QRect(12, 40, 40, 26));
+    ComboBox = MakeCombo(p, "ComboBox", QString::fromUtf8("Mês"), QRect(54, 40, 130, 26));
+    for (const char* month : torvel::orders::kMonthNames)
+        ComboBox->addItem(QString::fromUtf8(month));
+    ComboBox->addItem("Todos");
+    ComboBox->setCurrentIndex(12);
+    MakeLabel(p, "LSituacao", QString::fromUtf8("Situação.:"), QRect(196, 40, 70, 26));
+    qSituacao = MakeCombo(p, "qSituacao", QString::fromUtf8("Situação"), QRect(268, 40, 130, 26));
+    for (const char* s : {"Aberto", "Concluida", "Cancelado", "Todos"})
+        qSituacao->addItem(s);
+    qSituacao->setCurrentIndex(3);
+    B_Listar =
+        MakeButton(p, "B_Listar", " Listar", "", QRect(410, 38, 100, 30), QStyle::SP_BrowserReload);
+    Label3 = MakeLabel(p, "Label3", "Seu ID :", QRect(560, 40, 211, 26));
+    Label3->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    Label3->setStyleSheet("font-weight: bold; color: rgb(128, 0, 0);");
+
+    gPedido = new TGListView(p);
+    gPedido->setObjectName("gPedido");
+    gPedido->setAccessibleName("Pedidos");
+    gPedido->setGeometry(12, 78, 759, 380);
+    gPedido->AddColumn("", 20, Qt::AlignLeft);
+    gPedido->AddColumn("Doc", 60, Qt::AlignHCenter);
+    gPedido->AddColumn(QString::fromUtf8("Observaçoes"), 300, Qt::AlignLeft);
+    gPedido->AddColumn("Situacao", 130, Qt::AlignHCenter);
+    gPedido->AddColumn("Emissao", 90, Qt::AlignHCenter);
+    gPedido->SetCorZebra(13303807);
+    gPedido->SetCheckCor(8454016);
+    gPedido->SetCheckboxes(false);
+    PopupMenu2 = new QMenu(gPedido);
+    PopupMenu2->setObjectName("PopupMenu2");
+    CancelarPedido1 = PopupMenu2->addAction("Cancelar Pedido");
+    CancelarPedido1->setObjectName("CancelarPedido1");
+    DuplicarPedido1 = PopupMenu2->addAction("Duplicar Pedido");
+    DuplicarPedido1->setObjectName("DuplicarPedido1");
+    VisualizarPedido1 = PopupMenu2->addAction("Visualizar Pedido");
+    VisualizarPedido1->setObjectName("VisualizarPedido1");
+    gPedido->SetPopupMenu(PopupMenu2);
+
+    B_Altera = MakeButton(p, "B_Altera", "  Alterar Selecionado",
+                          "Altera o registro corrente!   (Ctrl + A)", QRect(12, 470, 190, 40),
+                          QStyle::SP_FileDialogDetailedView);
+    B_Altera->setEnabled(false);
+    B_Novo = MakeButton(p, "B_Novo", " Novo Pedido.",
+                        QString::fromUtf8("Inclui um novo Lançamento!  (Ctrl + N)"),
+                        QRect(214, 470, 170, 40), QStyle::SP_FileIcon);
+    B_Novo->setEnabled(false);
+    BitBtn1 = MakeButton(p, "BitBtn1", "Atualizar Itens", "", QRect(600, 470, 160, 40),
+                         QStyle::SP_BrowserReload);
+    BitBtn1->setVisible(false);
+
+    Panel1 = MakeLabel(p, "Panel1", "SELECIONE A EMPRESA", QRect(0, 0, 783, 530));
+    Panel1->setAlignment(Qt::AlignCenter);
+    Panel1->setAutoFillBackground(true);
+    Panel1->setStyleSheet("background: rgb(0, 128, 0); color: white; font-size: 28px;"
+                          "font-weight: bold;");
+}
+
+void TFCentral::connectListPage() {
+    wireClick(B_Listar, &TFCentral::B_ListarClick);
+    wireClick(B_Novo, &TFCentral::B_NovoClick);
+    wireAction(CancelarPedido1, &TFCentral::CancelarPedido1Click);
+    wireAction(DuplicarPedido1, &TFCentral::DuplicarPedido1Click);
+    wireAction(VisualizarPedido1, &TFCentral::VisualizarPedido1Click);
+}
