@@ -37,8 +37,18 @@ done
 echo "run: $(head -n1 server.log); its log is build/run/server.log"
 
 if [[ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]]; then
-    echo "run: no display; starting under a virtual one (xvfb-run)"
-    xvfb-run -a "$root/build/app/UniTorvel"
+    # Nobody sees a virtual display: a screenshot of it, renewed every two seconds, shows the
+    # program running.
+    shot=build/run/screenshot.png
+    echo "run: no display; starting under a virtual one (xvfb-run); a screenshot of the" \
+        "program is written to $shot every two seconds; Ctrl+C ends it"
+    xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+        "$1" & app=$!
+        while kill -0 $app 2>/dev/null; do
+            sleep 2
+            import -window root "png:$2.part" 2>/dev/null && mv -f "$2.part" "$2"
+        done
+        wait $app' shot "$root/build/app/UniTorvel" "$root/$shot"
     exit
 fi
 "$root/build/app/UniTorvel"

@@ -165,15 +165,14 @@ int TFCentral::ChosenStoreIndex() const {
 
 void TFCentral::FormCreate() {
     Stores.clear();
-    if (torvel::FileExists(configPath()))
+    if (!torvel::ConfigFileToRead().empty())
         Run([this] { LoadConfig(); }); // a file that cannot be read is reported, not fatal
     else
         showFirstRunPanel(*this, true);
 }
 
 void TFCentral::LoadConfig() {
-    torvel::Config config =
-        torvel::ReadConfig(torvel::ConfigDirectory() + "/" + torvel::kConfigFileName);
+    torvel::Config config = torvel::ReadConfig(torvel::ConfigFileToRead());
     Crf = config.crf;
     if (Servidor != config.servidor)
         api_.reset();

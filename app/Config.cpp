@@ -13,6 +13,8 @@ namespace {
 
 std::string configDirOverride;
 std::string defaultServerOverride;
+std::string installedConfigDir; // an installed program's user folder
+std::string machineConfigFile;  // read while the user has no Config.Ini
 
 } // namespace
 
@@ -77,6 +79,8 @@ std::string DefaultConfigText(std::string_view crf) {
 std::string ConfigDirectory() {
     if (!configDirOverride.empty())
         return configDirOverride;
+    if (!installedConfigDir.empty())
+        return installedConfigDir;
     char buf[PATH_MAX];
     ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
     if (n <= 0)
@@ -84,6 +88,20 @@ std::string ConfigDirectory() {
     std::string exe(buf, size_t(n));
     size_t slash = exe.rfind('/');
     return slash == std::string::npos ? "." : exe.substr(0, slash);
+}
+
+void UseInstalledConfig(std::string userDir, std::string machineFile) {
+    installedConfigDir = std::move(userDir);
+    machineConfigFile = std::move(machineFile);
+}
+
+std::string ConfigFileToRead() {
+    const std::string user = ConfigDirectory() + "/" + kConfigFileName;
+    if (FileExists(user))
+        return user;
+    if (!machineConfigFile.empty() && FileExists(machineConfigFile))
+        return machineConfigFile;
+    return {};
 }
 
 namespace testing {

@@ -32,8 +32,17 @@ Config ReadConfig(const std::string& path);
 // The three lines the first-run panel writes.
 std::string DefaultConfigText(std::string_view crf);
 
-// Where Config.Ini lives: beside the executable (tests may point it elsewhere).
+// Where Config.Ini lives: beside the executable (tests may point it elsewhere), or the user's
+// folder of an installed program.
 std::string ConfigDirectory();
+
+// An installed program keeps Config.Ini in the user's folder and reads a machine-wide one (never
+// written) while the user has none; "" for no machine-wide file.
+void UseInstalledConfig(std::string userDir, std::string machineFile);
+
+// The Config.Ini to read at start-up: the user's, or else the machine-wide one; "" when neither
+// exists (the first-run panel asks for the document number then).
+std::string ConfigFileToRead();
 
 namespace testing {
 // Each returns the setting it replaces.

@@ -9,8 +9,9 @@ packages=(
     libboost-dev libicu-dev libsqlite3-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     clang libclang-rt-14-dev clang-format
-    xvfb xdotool x11-utils imagemagick curl
+    xvfb xauth xdotool x11-utils imagemagick curl
     sqlite3 fonts-dejavu-core
+    dpkg-dev file desktop-file-utils appstream
 )
 
 missing=()

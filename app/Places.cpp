@@ -1,0 +1,91 @@
+#include "app/Places.h"
+
+#include "util/SafeFile.h"
+
+#include <cerrno>
+#include <cstring>
+#include <pwd.h>
+#include <stdexcept>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace torvel {
+namespace {
+
+constexpr const char* kFolder = "/UniTorvel";
+
+// An absolute value of the variable, or "" for one that is unset, empty or relative.
+std::string absoluteValue(const Environment& environment, const char* name) {
+    const char* value = environment(name);
+    return value && value[0] == '/' ? std::string(value) : std::string();
+}
+
+std::string homeFolder(const Environment& environment) {
+    std::string home = absoluteValue(environment, "HOME");
+    if (home.empty())
+        if (const passwd* entry = ::getpwuid(::getuid()); entry && entry->pw_dir)
+            home = entry->pw_dir[0] == '/' ? entry->pw_dir : "";
+    if (home.empty())
+        throw std::runtime_error("Cannot find the home folder: HOME is not set");
+    return home;
+}
+
+// A folder and its missing parents, each made 0700 as the XDG rules ask of the folders a
+// program creates; an existing one is left as it is.
+void makeFolder(const std::string& path) {
+    for (size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
+        const std::string part = path.substr(0, slash);
+        if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST)
+            throw std::runtime_error("Cannot create the folder \"" + part +
+                                     "\": " + std::strerror(errno));
+        if (slash == std::string::npos)
+            break;
+    }
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+        throw std::runtime_error("Cannot create the folder \"" + path +
+                                 "\": a file of that name is in the way");
+}
+
+} // namespace
+
+InstalledPlaces FindInstalledPlaces(const Environment& environment) {
+    InstalledPlaces places;
+    std::string config = absoluteValue(environment, "XDG_CONFIG_HOME");
+    std::string data = absoluteValue(environment, "XDG_DATA_HOME");
+    if (config.empty() || data.empty()) {
+        const std::string home = homeFolder(environment);
+        if (config.empty())
+            config = home + "/.config";
+        if (data.empty())
+            data = home + "/.local/share";
+    }
+    places.configDir = config + kFolder;
+    places.dataDir = data + kFolder;
+
+    const char* dirs = environment("XDG_CONFIG_DIRS");
+    const std::string list = dirs && dirs[0] ? dirs : "/etc/xdg";
+    for (size_t start = 0; start <= list.size();) {
+        size_t colon = list.find(':', start);
+        if (colon == std::string::npos)
+            colon = list.size();
+        const std::string dir = list.substr(start, colon - start);
+        start = colon + 1;
+        const std::string file = dir + kFolder + "/Config.Ini";
+        if (!dir.empty() && dir[0] == '/' && FileExists(file)) {
+            places.machineConfigFile = file;
+            break;
+        }
+    }
+    return places;
+}
+
+void EnterInstalledPlaces(const InstalledPlaces& places) {
+    makeFolder(places.configDir);
+    makeFolder(places.dataDir);
+    if (::chdir(places.dataDir.c_str()) != 0)
+        throw std::runtime_error("Cannot open the folder \"" + places.dataDir +
+                                 "\": " + std::strerror(errno));
+}
+
+} // namespace torvel
