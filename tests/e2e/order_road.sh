@@ -22,12 +22,8 @@ export LC_ALL=C
 export QT_QPA_PLATFORM=xcb
 unset WAYLAND_DISPLAY QT_QPA_PLATFORMTHEME QT_STYLE_OVERRIDE
 
-for tool in Xvfb xdotool xprop xwininfo import identify curl; do
-    command -v "$tool" >/dev/null || {
-        echo "order_road: $tool is missing (scripts/setup.sh installs it)" >&2
-        exit 1
-    }
-done
+source "$(dirname "$0")/../support/processes.sh"
+require_tools order_road Xvfb xdotool xprop xwininfo import identify curl
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/torvel-e2e-XXXXXX")
 dir=$work/install # the program's directory and its current directory
@@ -37,21 +33,6 @@ export XDG_RUNTIME_DIR=$work/runtime
 rm -f "$artifacts"/*
 
 xvfb_pid= server_pid= app_pid=
-# A child that has ended stays a zombie until waited for: it counts as gone.
-alive() { [[ "$(ps -o stat= -p "$1" 2>/dev/null)" == [^Z]* ]]; }
-
-# Ends a process that this script started: politely, then for good.
-stop_process() {
-    local pid=$1 i
-    [[ -n "$pid" ]] || return 0
-    kill -TERM "$pid" 2>/dev/null || return 0
-    for ((i = 0; i < 100; i++)); do
-        alive "$pid" || break
-        sleep 0.05
-    done
-    kill -KILL "$pid" 2>/dev/null || true
-    wait "$pid" 2>/dev/null || true
-}
 cleanup() {
     stop_process "$app_pid"
     stop_process "$server_pid"

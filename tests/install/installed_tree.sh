@@ -18,12 +18,8 @@ export LC_ALL=C
 export QT_QPA_PLATFORM=xcb
 unset WAYLAND_DISPLAY QT_QPA_PLATFORMTHEME QT_STYLE_OVERRIDE XDG_CONFIG_HOME XDG_DATA_HOME
 
-for tool in Xvfb xdotool xwininfo import identify desktop-file-validate appstreamcli; do
-    command -v "$tool" >/dev/null || {
-        echo "installed_tree: $tool is missing (scripts/setup.sh installs it)" >&2
-        exit 1
-    }
-done
+source "$(dirname "$0")/../support/processes.sh"
+require_tools installed_tree Xvfb xdotool xwininfo import identify desktop-file-validate appstreamcli
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/torvel-install-XXXXXX")
 prefix=$work/prefix
@@ -33,18 +29,6 @@ export XDG_RUNTIME_DIR=$work/runtime
 rm -f "$artifacts"/*
 
 xvfb_pid= server_pid= app_pid=
-alive() { [[ "$(ps -o stat= -p "$1" 2>/dev/null)" == [^Z]* ]]; }
-stop_process() {
-    local pid=$1 i
-    [[ -n "$pid" ]] || return 0
-    kill -TERM "$pid" 2>/dev/null || return 0
-    for ((i = 0; i < 100; i++)); do
-        alive "$pid" || break
-        sleep 0.05
-    done
-    kill -KILL "$pid" 2>/dev/null || true
-    wait "$pid" 2>/dev/null || true
-}
 cleanup() {
     stop_process "$app_pid"
     stop_process "$server_pid"
