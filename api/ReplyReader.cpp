@@ -5,8 +5,11 @@
 #include <boost/beast/http/basic_parser.hpp>
 #include <boost/beast/http/error.hpp>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <memory>
+#include <string_view>
 #include <vector>
 
 #include "api/TransportError.h"
@@ -40,6 +43,8 @@ public:
     std::size_t Lines() const { return lines_; }
     const std::vector<std::string>& SetCookies() const { return setCookies_; }
     std::string& Body() { return body_; }
+    // The status line came without its reason, and a blank was put in for the parser.
+    void SetBareStatusLine() { bare_ = true; }
 
 private:
     void on_request_impl(http::verb, beast::string_view, beast::string_view, int,
@@ -55,7 +60,8 @@ private:
             return;
         }
         char head[32];
-        std::snprintf(head, sizeof head, "HTTP/%d.%d %03d ", version / 10, version % 10, code);
+        std::snprintf(head, sizeof head, bare_ ? "HTTP/%d.%d %03d" : "HTTP/%d.%d %03d ",
+                      version / 10, version % 10, code);
         statusLine_ = head;
         statusLine_.append(reason.data(), reason.size());
         status_ = code;
@@ -100,9 +106,37 @@ private:
     std::size_t lines_ = 0;
     bool hasLocation_ = false;
     bool tooManyLines_ = false;
+    bool bare_ = false;
     std::vector<std::string> setCookies_;
     std::string body_;
 };
+
+// A status line without its reason ("HTTP/1.1 404", with no blank after the code) carries its
+// status all the same, and HTTP asks clients to take it: the parser wants a blank after the
+// code, so one goes in before the line break, and the failure text stays the line as received.
+// Returns false while the bytes so far could still be such a line.
+bool MendBareStatusLine(beast::flat_buffer& buffer, ReplyParser& parser) {
+    constexpr std::string_view shape = "HTTP/0.0 000"; // a digit wherever a 0 stands
+    const auto* data = static_cast<const char*>(buffer.data().data());
+    const std::size_t size = buffer.size();
+    for (std::size_t i = 0; i < std::min(size, shape.size()); ++i) {
+        const bool digit = data[i] >= '0' && data[i] <= '9';
+        if (shape[i] == '0' ? !digit : data[i] != shape[i])
+            return true; // not that shape: the parser judges it
+    }
+    if (size <= shape.size())
+        return false;
+    if (data[shape.size()] != '\r' && data[shape.size()] != '\n')
+        return true;
+    std::string mended(data, shape.size());
+    mended += ' ';
+    mended.append(data + shape.size(), size - shape.size());
+    buffer.consume(size);
+    std::memcpy(buffer.prepare(mended.size()).data(), mended.data(), mended.size());
+    buffer.commit(mended.size());
+    parser.SetBareStatusLine();
+    return true;
+}
 
 // Parses what the buffer holds and reads more until `finished` holds, in the manner of
 // http::read_some: a close after some bytes of the reply ends a body that runs to the close
@@ -111,7 +145,7 @@ template <class Finished>
 error_code ReadUntil(beast::flat_buffer& buffer, const ReplySource& source, ReplyParser& parser,
                      Finished finished, bool& gotAny) {
     while (!finished()) {
-        if (buffer.size() > 0) {
+        if (buffer.size() > 0 && (parser.got_some() || MendBareStatusLine(buffer, parser))) {
             error_code ec;
             buffer.consume(parser.put(buffer.data(), ec));
             gotAny = gotAny || parser.got_some();
@@ -122,6 +156,14 @@ error_code ReadUntil(beast::flat_buffer& buffer, const ReplySource& source, Repl
         }
         error_code ec = source(buffer);
         if (ec == asio::error::eof) {
+            if (!parser.got_some() && buffer.size() > 0) {
+                // A start of a status line held back above: the parser judges it now.
+                error_code put;
+                buffer.consume(parser.put(buffer.data(), put));
+                gotAny = gotAny || parser.got_some();
+                if (put && put != http::error::need_more)
+                    return put;
+            }
             if (!parser.got_some())
                 return http::error::end_of_stream;
             ec = {};

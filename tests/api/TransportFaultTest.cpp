@@ -193,6 +193,11 @@ std::vector<Scenario> Scenarios() {
         {"304", Bytes("HTTP/1.1 304 Not Modified\r\n\r\n"), "HTTP/1.1 304 Not Modified", ""},
         {"404", Bytes(ScriptedServer::Reply("HTTP/1.1 404 Not Found", "no")),
          "HTTP/1.1 404 Not Found", ""},
+        // A status line may come without its reason; the code is what counts.
+        {"404 without its reason", Bytes(ScriptedServer::Reply("HTTP/1.1 404", "no")),
+         "HTTP/1.1 404", ""},
+        {"200 without its reason, split at every byte position",
+         Bytes(ScriptedServer::Reply("HTTP/1.1 200", "ok")), "", "ok", Kind::Split},
         {"500", Bytes(ScriptedServer::Reply("HTTP/1.1 500 Internal Server Error", "")),
          "HTTP/1.1 500 Internal Server Error", ""},
         {"404 that closes before its body",
