@@ -1,6 +1,8 @@
 #include "app/Places.h"
 
+#include "app/Config.h"
 #include "util/SafeFile.h"
+#include "util/uFuncoes.h"
 
 #include <cerrno>
 #include <cstring>
@@ -64,14 +66,8 @@ InstalledPlaces FindInstalledPlaces(const Environment& environment) {
     places.dataDir = data + kFolder;
 
     const char* dirs = environment("XDG_CONFIG_DIRS");
-    const std::string list = dirs && dirs[0] ? dirs : "/etc/xdg";
-    for (size_t start = 0; start <= list.size();) {
-        size_t colon = list.find(':', start);
-        if (colon == std::string::npos)
-            colon = list.size();
-        const std::string dir = list.substr(start, colon - start);
-        start = colon + 1;
-        const std::string file = dir + kFolder + "/Config.Ini";
+    for (const std::string& dir : SplitAt(dirs && dirs[0] ? dirs : "/etc/xdg", ':')) {
+        const std::string file = dir + kFolder + "/" + kConfigFileName;
         if (!dir.empty() && dir[0] == '/' && FileExists(file)) {
             places.machineConfigFile = file;
             break;

@@ -55,20 +55,6 @@ fail() {
     exit 1
 }
 
-# poll <seconds> <what> <command...>: runs the command until it succeeds, or fails the test.
-poll() {
-    local seconds=$1 what=$2
-    shift 2
-    local deadline=$((SECONDS + seconds))
-    until "$@"; do
-        if [[ -n "$app_pid" ]] && ! alive "$app_pid"; then
-            fail "the program ended while waiting for $what"
-        fi
-        ((SECONDS < deadline)) || fail "timed out after ${seconds}s waiting for $what"
-        sleep 0.05
-    done
-}
-
 type_text() { LC_ALL=C.UTF-8 xdotool type --delay 15 "$1"; }
 
 # Bytes of a file in hex, so that CR, LF and Windows-1252 letters compare and print exactly.

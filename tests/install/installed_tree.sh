@@ -46,18 +46,6 @@ fail() {
     (cd "$work" && find . -path ./prefix -prune -o -print) >"$artifacts/failure-files.txt" 2>&1 || true
     exit 1
 }
-poll() {
-    local seconds=$1 what=$2
-    shift 2
-    local deadline=$((SECONDS + seconds))
-    until "$@"; do
-        if [[ -n "$app_pid" ]] && ! alive "$app_pid"; then
-            fail "the program ended while waiting for $what"
-        fi
-        ((SECONDS < deadline)) || fail "timed out after ${seconds}s waiting for $what"
-        sleep 0.05
-    done
-}
 file_is() { [[ -f "$1" ]] && [[ "$(od -An -v -tx1 "$1")" == "$(printf '%s' "$2" | od -An -v -tx1)" ]]; }
 empty_dir() { [[ -d "$1" && -z "$(ls -A "$1")" ]]; }
 

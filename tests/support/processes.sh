@@ -1,5 +1,6 @@
 # Shell helpers of the tests that start the real programs (sourced, not run): checking for the
-# tools they need and ending the processes they started.
+# tools they need, waiting on what the programs do, and ending the processes they started. The
+# script that sources it defines fail <text> and sets app_pid while the program runs.
 
 # require_tools <script name> <tool...>: stops the script when a tool is missing.
 require_tools() {
@@ -27,4 +28,18 @@ stop_process() {
     done
     kill -KILL "$pid" 2>/dev/null || true
     wait "$pid" 2>/dev/null || true
+}
+
+# poll <seconds> <what> <command...>: runs the command until it succeeds, or fails the test.
+poll() {
+    local seconds=$1 what=$2
+    shift 2
+    local deadline=$((SECONDS + seconds))
+    until "$@"; do
+        if [[ -n "$app_pid" ]] && ! alive "$app_pid"; then
+            fail "the program ended while waiting for $what"
+        fi
+        ((SECONDS < deadline)) || fail "timed out after ${seconds}s waiting for $what"
+        sleep 0.05
+    done
 }
