@@ -3,12 +3,14 @@
 #include <boost/asio/connect.hpp>
 #include <boost/asio/io_context.hpp>
 #include <boost/asio/ip/tcp.hpp>
+#include <boost/asio/ssl/context.hpp>
 #include <boost/beast/core/flat_buffer.hpp>
 #include <boost/beast/core/read_size.hpp>
 #include <boost/beast/http/error.hpp>
 #include <boost/beast/http/message.hpp>
 #include <boost/beast/http/string_body.hpp>
 #include <boost/beast/http/write.hpp>
+#include <boost/beast/ssl/ssl_stream.hpp>
 
 #include <algorithm>
 #include <cstdio>
@@ -16,6 +18,7 @@
 
 #include "api/CookieJar.h"
 #include "api/ReplyReader.h"
+#include "api/TlsClient.h"
 #include "api/UploadFile.h"
 #include "util/Clock.h"
 
@@ -24,7 +27,10 @@ namespace torvel {
 namespace asio = boost::asio;
 namespace beast = boost::beast;
 namespace http = beast::http;
+namespace ssl = asio::ssl;
 using tcp = asio::ip::tcp;
+// TLS over the transport's own socket, so that closing the socket ends either kind of stream.
+using TlsStream = beast::ssl_stream<tcp::socket&>;
 using boost::system::error_code;
 using Steady = std::chrono::steady_clock;
 
@@ -75,7 +81,10 @@ std::string BoundaryStamp(const LocalTime& t) {
 struct HttpTransport::Impl {
     asio::io_context io;
     tcp::socket socket{io};
-    std::string connectedTo; // "host:port" of the kept connection
+    std::unique_ptr<TlsStream> tls; // over `socket` while the kept connection is https
+    std::string caFile;             // trusted besides the system's store
+    std::unique_ptr<ssl::context> tlsContext;
+    std::string connectedTo; // "host:port" of the kept connection (https: with the name checked)
     beast::flat_buffer buffer;
     RequestHeaders headers;
     CookieJar cookies;
@@ -94,8 +103,17 @@ struct HttpTransport::Impl {
     void Close() {
         error_code ignored;
         socket.close(ignored);
+        tls.reset();
         connectedTo.clear();
         buffer.clear();
+    }
+
+    // Runs `f` on the stream of the kept connection: TLS for https, else the socket itself.
+    template <class F> void OnStream(F&& f) {
+        if (tls)
+            f(*tls);
+        else
+            f(socket);
     }
 
     // Runs the io_context until one handler has run; false when nothing is left to run.
@@ -161,9 +179,13 @@ struct HttpTransport::Impl {
         std::string host = endpointOverride ? endpointOverride->host : url.host;
         std::uint16_t port = endpointOverride ? endpointOverride->port : url.port;
         std::string key = host + ":" + std::to_string(port);
+        if (url.Secure())
+            key = "https://" + url.host + "@" + key;
         if (socket.is_open() && key == connectedTo)
             return true;
         Close();
+        if (url.Secure() && !tlsContext) // a certificates file that cannot be read fails here
+            tlsContext = std::make_unique<ssl::context>(MakeTlsContext(caFile));
 
         const auto deadline = Bound(connectTimeout);
         std::vector<tcp::endpoint> endpoints;
@@ -203,8 +225,27 @@ struct HttpTransport::Impl {
             throw TransportError(FailureText(ec));
         }
         socket.set_option(tcp::no_delay(true), ec);
+        if (url.Secure())
+            Handshake(url.host, deadline);
         connectedTo = key;
         return false;
+    }
+
+    // TLS on the connected socket, within what is left of the connect bound; the certificate
+    // must be for the address's host, whatever endpoint the socket reached.
+    void Handshake(const std::string& host, Steady::time_point deadline) {
+        tls = std::make_unique<TlsStream>(socket, *tlsContext);
+        PrepareTlsConnection(tls->native_handle(), host);
+        error_code ec = AwaitSocket(
+            [&](auto done) {
+                tls->async_handshake(ssl::stream_base::client, [done](error_code e) { done(e); });
+            },
+            deadline);
+        if (ec) {
+            std::string text = HandshakeFailureText(ec, tls->native_handle());
+            Close();
+            throw TransportError(text);
+        }
     }
 
     http::request<http::string_body> BuildRequest(const Url& url, http::verb verb, int version,
@@ -224,7 +265,7 @@ struct HttpTransport::Impl {
         add(http::field::accept, headers.accept);
         add(http::field::accept_encoding, headers.acceptEncoding);
         add(http::field::user_agent, headers.userAgent);
-        add(http::field::cookie, cookies.HeaderFor(url.host, url.target));
+        add(http::field::cookie, cookies.HeaderFor(url.host, url.target, url.Secure()));
         if (body)
             req.body() = std::move(*body);
         return req;
@@ -233,7 +274,9 @@ struct HttpTransport::Impl {
     error_code Send(http::request<http::string_body>& req) {
         return AwaitSocket(
             [&](auto done) {
-                http::async_write(socket, req, [done](error_code e, std::size_t) { done(e); });
+                OnStream([&](auto& stream) {
+                    http::async_write(stream, req, [done](error_code e, std::size_t) { done(e); });
+                });
             },
             Bound(silenceTimeout));
     }
@@ -244,13 +287,19 @@ struct HttpTransport::Impl {
         std::size_t received = 0;
         error_code ec = AwaitSocket(
             [&](auto done) {
-                socket.async_read_some(space, [done, &received](error_code e, std::size_t n) {
-                    received = n;
-                    done(e);
+                OnStream([&](auto& stream) {
+                    stream.async_read_some(space, [done, &received](error_code e, std::size_t n) {
+                        received = n;
+                        done(e);
+                    });
                 });
             },
             Bound(silenceTimeout));
         into.commit(received);
+        // Many servers close a TLS connection without its close_notify; that reads as the
+        // close it is, as it does over plain http.
+        if (tls && IsTlsClose(ec))
+            ec = asio::error::eof;
         return ec;
     }
 
@@ -355,6 +404,15 @@ void HttpTransport::PostFile(const std::string& url, const std::string& fieldNam
     headers.connection = "keep-alive";
     auto req = impl_->BuildRequest(parsed, http::verb::post, 10, std::move(body));
     impl_->Exchange(parsed, req);
+}
+
+void HttpTransport::SetCertificatesFile(std::string pemFile) {
+    if (pemFile == impl_->caFile)
+        return;
+    if (!impl_->busy)
+        impl_->Close();
+    impl_->caFile = std::move(pemFile);
+    impl_->tlsContext.reset(); // made again, with the new file, at the next https connection
 }
 
 void HttpTransport::SetWaitHook(WaitHook hook) {

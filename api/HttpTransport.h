@@ -1,5 +1,6 @@
-// The HTTP client through which every request to the order server goes: a blocking GET and a
-// blocking multipart upload, one at a time, every failure a TransportError with its text.
+// The HTTP client through which every request to the order server goes (http, or https with
+// the server's certificate verified): a blocking GET and a blocking multipart upload, one at a
+// time, every failure a TransportError with its text.
 #pragma once
 
 #include <chrono>
@@ -29,6 +30,12 @@ public:
     // out, until the upload ends. Resets the request headers for the rest of the run.
     void PostFile(const std::string& url, const std::string& fieldName, const std::string& filePath,
                   const std::string& contentType);
+
+    // A PEM file of CA certificates that https trusts besides the system's store (OpenSSL's
+    // default paths, so SSL_CERT_FILE and SSL_CERT_DIR apply); "" for the system's alone. A
+    // file that cannot be read fails the next https request. There is no way to trust a server
+    // without checking its certificate.
+    void SetCertificatesFile(std::string pemFile);
 
     // Called about every 20 ms while a request waits on the network, on the calling thread,
     // so the window can repaint; it must not process user input. A request started from

@@ -78,8 +78,16 @@ OrderApi::OrderApi(HttpTransport& transport, std::string_view servidor) : transp
     std::string server = Trim(servidor);
     if (server.empty())
         server = std::string(kDefaultServer);
-    baseA_ = "http://" + server + std::string(kPath);
-    baseB_ = "http://" + WithoutWww(server) + std::string(kPath);
+    // An optional scheme in front of the host; none means http.
+    std::string scheme = "http://";
+    if (auto end = server.find("://"); end != std::string::npos && end < server.find('/')) {
+        scheme.clear();
+        for (char c : server.substr(0, end + 3))
+            scheme += AsciiLower(c);
+        server.erase(0, end + 3);
+    }
+    baseA_ = scheme + server + std::string(kPath);
+    baseB_ = scheme + WithoutWww(server) + std::string(kPath);
 }
 
 StoreCheck OrderApi::CheckStore(const std::string& crf, const std::string& ctro) {

@@ -39,10 +39,11 @@ class OrderApi {
 public:
     static constexpr std::string_view kDefaultServer = "www.torvel.example";
 
-    // `servidor` is the host, or host:port, of the order server; empty means kDefaultServer.
+    // `servidor` is the host, or host:port, of the order server, optionally after "http://" or
+    // "https://" (http when absent); empty means kDefaultServer.
     OrderApi(HttpTransport& transport, std::string_view servidor = {});
 
-    // "http://<servidor>/api/torvel/" and the same without a leading "www." label.
+    // "<scheme>://<host[:port]>/api/torvel/" and the same without a leading "www." label.
     const std::string& BaseA() const { return baseA_; }
     const std::string& BaseB() const { return baseB_; }
 

@@ -17,7 +17,7 @@ bool IsControl(unsigned char c) {
 
 std::string Url::HostHeader() const {
     std::string header = host.find(':') != std::string::npos ? "[" + host + "]" : host;
-    if (port != 80)
+    if (port != DefaultPort())
         header += ":" + std::to_string(port);
     return header;
 }
@@ -41,7 +41,7 @@ Url ParseUrl(std::string_view address) {
     } else {
         url.scheme = "http";
     }
-    if (url.scheme != "http")
+    if (url.scheme != "http" && url.scheme != "https")
         throw TransportError("Unsupported protocol \"" + url.scheme + "\" in address \"" + text +
                              "\".");
 
@@ -79,6 +79,8 @@ Url ParseUrl(std::string_view address) {
         if (value < 1 || value > 65535)
             throw invalid();
         url.port = static_cast<std::uint16_t>(value);
+    } else {
+        url.port = url.DefaultPort();
     }
 
     if (target.empty() || target.front() == '?')

@@ -9,16 +9,20 @@ namespace torvel {
 
 // An address cut into its parts. The target (path and query) is kept byte for byte.
 struct Url {
-    std::string scheme; // lower case
+    std::string scheme; // "http" or "https"
     std::string host;   // as written; an IPv6 literal without its brackets
     std::uint16_t port = 80;
     std::string target; // starts with "/"
 
-    // "host" or "host:port" when the port is not 80.
+    bool Secure() const { return scheme == "https"; }
+    // 80 for http, 443 for https.
+    std::uint16_t DefaultPort() const { return Secure() ? 443 : 80; }
+    // "host", or "host:port" when the port is not the scheme's default.
     std::string HostHeader() const;
 };
 
-// "\" becomes "/"; scheme (http when absent), host, optional ":" port up to the next "/" or
+// "\" becomes "/"; scheme (http or https; http when absent), host, optional ":" port up to the next
+// "/" or
 // "?", then the target. Throws TransportError for an address that cannot be sent: another
 // scheme, no host, a bad port, or a control character that would break the request line.
 Url ParseUrl(std::string_view address);

@@ -75,8 +75,10 @@ torvel::HttpTransport& TFCentral::Transport() {
 }
 
 torvel::OrderApi& TFCentral::Api() {
-    if (!api_)
+    if (!api_) {
+        Transport().SetCertificatesFile(Certificados);
         api_ = std::make_unique<torvel::OrderApi>(Transport(), Servidor);
+    }
     return *api_;
 }
 
@@ -174,9 +176,10 @@ void TFCentral::FormCreate() {
 void TFCentral::LoadConfig() {
     torvel::Config config = torvel::ReadConfig(torvel::ConfigFileToRead());
     Crf = config.crf;
-    if (Servidor != config.servidor)
+    if (Servidor != config.servidor || Certificados != config.certificados)
         api_.reset();
     Servidor = config.servidor;
+    Certificados = config.certificados;
     Loja->clear();
     Stores.clear();
     for (const auto& store : config.stores) {

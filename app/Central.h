@@ -36,6 +36,7 @@ struct CentralRunState {
     std::string Crf;
     std::vector<torvel::StoreEntry> Stores;
     std::string Servidor;
+    std::string Certificados; // CA certificates trusted for https besides the system's
     std::string Ctro;
     int32_t UserId = 0;
     bool EditMode = false;

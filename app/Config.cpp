@@ -66,6 +66,12 @@ Config ReadConfig(const std::string& path) {
     for (const auto& entry : SplitAt(ProfileString(text, "CONFIGURACAO", "IDS"), '|'))
         config.stores.push_back(MakeStoreEntry(entry));
     config.servidor = ProfileString(text, "CONFIGURACAO", "SERVIDOR");
+    config.certificados = ProfileString(text, "CONFIGURACAO", "CERTIFICADOS");
+    if (!config.certificados.empty() && config.certificados.front() != '/') {
+        size_t slash = path.rfind('/');
+        if (slash != std::string::npos)
+            config.certificados = path.substr(0, slash + 1) + config.certificados;
+    }
     if (config.servidor.empty())
         config.servidor = defaultServerOverride.empty() ? std::string(OrderApi::kDefaultServer)
                                                         : defaultServerOverride;

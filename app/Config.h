@@ -24,7 +24,10 @@ StoreEntry MakeStoreEntry(std::string_view text);
 struct Config {
     std::string crf;
     std::vector<StoreEntry> stores;
-    std::string servidor; // host or host:port of the order server; never empty
+    std::string servidor; // [http:// or https://]host[:port] of the order server; never empty
+    // CERTIFICADOS: a PEM file of CA certificates trusted for https besides the system's; a
+    // relative name is taken from the folder of the file it was read from. "" when not set.
+    std::string certificados;
 };
 // Reads the file; a missing file reads as an empty configuration.
 Config ReadConfig(const std::string& path);

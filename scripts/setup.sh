@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
     g++ cmake ninja-build pkg-config
     qt6-base-dev libgl-dev libx11-dev
-    libboost-dev libicu-dev libsqlite3-dev
+    libboost-dev libicu-dev libsqlite3-dev libssl-dev openssl
     libgtest-dev libgmock-dev libbenchmark-dev
     clang libclang-rt-14-dev clang-format
     xvfb xauth xdotool x11-utils imagemagick curl

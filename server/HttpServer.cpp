@@ -4,8 +4,10 @@
 
 #include <boost/asio/ip/tcp.hpp>
 #include <boost/asio/signal_set.hpp>
+#include <boost/asio/ssl/context.hpp>
 #include <boost/beast/core.hpp>
 #include <boost/beast/http.hpp>
+#include <boost/beast/ssl/ssl_stream.hpp>
 
 #include <chrono>
 #include <csignal>
@@ -18,7 +20,9 @@ namespace torvel::server {
 namespace asio = boost::asio;
 namespace beast = boost::beast;
 namespace http = beast::http;
+namespace ssl = asio::ssl;
 using tcp = asio::ip::tcp;
+using TlsStream = beast::ssl_stream<beast::tcp_stream>;
 
 namespace {
 
@@ -95,28 +99,47 @@ struct Shared {
     }
 };
 
-class Session : public std::enable_shared_from_this<Session> {
+// One connection, over plain TCP (beast::tcp_stream) or TLS (TlsStream): the same requests
+// and replies either way.
+template <class Stream> class Session : public std::enable_shared_from_this<Session<Stream>> {
 public:
-    Session(tcp::socket&& socket, Shared& shared)
-        : stream_(std::move(socket)), buffer_(kHeaderLimit + kBodyLimit), shared_(shared) {
+    template <class... TlsContext>
+    Session(tcp::socket&& socket, Shared& shared, TlsContext&... context)
+        : stream_(std::move(socket), context...), buffer_(kHeaderLimit + kBodyLimit),
+          shared_(shared) {
         ++shared_.sessions;
         beast::error_code ec;
-        auto ep = stream_.socket().remote_endpoint(ec);
+        auto ep = Tcp().socket().remote_endpoint(ec);
         peer_ = ec ? "?" : ep.address().to_string() + ":" + std::to_string(ep.port());
     }
     ~Session() { --shared_.sessions; }
 
-    void Start() { ReadHeader(); }
+    void Start() {
+        if constexpr (std::is_same_v<Stream, TlsStream>) {
+            // A client that stalls in the handshake is dropped like one that stalls in a request.
+            Tcp().expires_after(kReadTimeout);
+            stream_.async_handshake(ssl::stream_base::server,
+                                    [self = this->shared_from_this()](beast::error_code ec) {
+                                        if (ec)
+                                            return self->Close();
+                                        self->ReadHeader();
+                                    });
+        } else {
+            ReadHeader();
+        }
+    }
 
 private:
+    beast::tcp_stream& Tcp() { return beast::get_lowest_layer(stream_); }
+
     void ReadHeader() {
         parser_.emplace();
         parser_->header_limit(kHeaderLimit);
         parser_->body_limit(kBodyLimit);
-        stream_.expires_after(kReadTimeout);
-        http::async_read_header(
-            stream_, buffer_, *parser_,
-            [self = shared_from_this()](beast::error_code ec, std::size_t) { self->OnHeader(ec); });
+        Tcp().expires_after(kReadTimeout);
+        http::async_read_header(stream_, buffer_, *parser_,
+                                [self = this->shared_from_this()](
+                                    beast::error_code ec, std::size_t) { self->OnHeader(ec); });
     }
 
     void OnHeader(beast::error_code ec) {
@@ -127,9 +150,9 @@ private:
         // curl and others wait for this before sending a large body.
         if (req.version() >= 11 && beast::iequals(req[http::field::expect], "100-continue")) {
             continue_ = {http::status::continue_, req.version()};
-            stream_.expires_after(kWriteTimeout);
+            Tcp().expires_after(kWriteTimeout);
             http::async_write(stream_, continue_,
-                              [self = shared_from_this()](beast::error_code ec, std::size_t) {
+                              [self = this->shared_from_this()](beast::error_code ec, std::size_t) {
                                   if (ec)
                                       return self->Close();
                                   self->ReadBody();
@@ -140,10 +163,11 @@ private:
     }
 
     void ReadBody() {
-        stream_.expires_after(kReadTimeout);
-        http::async_read(
-            stream_, buffer_, *parser_,
-            [self = shared_from_this()](beast::error_code ec, std::size_t) { self->OnRead(ec); });
+        Tcp().expires_after(kReadTimeout);
+        http::async_read(stream_, buffer_, *parser_,
+                         [self = this->shared_from_this()](beast::error_code ec, std::size_t) {
+                             self->OnRead(ec);
+                         });
     }
 
     void OnRead(beast::error_code ec) {
@@ -168,10 +192,10 @@ private:
               bool keepAlive) {
         shared_.Log(peer_, method, target, r.status, r.body.size(), started_);
         res_ = MakeResponse(std::move(r), version, keepAlive);
-        stream_.expires_after(kWriteTimeout);
+        Tcp().expires_after(kWriteTimeout);
         http::async_write(
             stream_, res_,
-            [self = shared_from_this(), keepAlive](beast::error_code ec, std::size_t) {
+            [self = this->shared_from_this(), keepAlive](beast::error_code ec, std::size_t) {
                 if (ec || !keepAlive)
                     return self->Close();
                 self->ReadHeader();
@@ -179,12 +203,27 @@ private:
     }
 
     void Close() {
-        beast::error_code ec;
-        stream_.socket().shutdown(tcp::socket::shutdown_send, ec);
-        stream_.socket().close(ec);
+        if constexpr (std::is_same_v<Stream, TlsStream>) {
+            if (!closing_ && SSL_is_init_finished(stream_.native_handle())) {
+                // Tell the client the reply is whole (close_notify), then close.
+                closing_ = true;
+                Tcp().expires_after(std::chrono::seconds(5));
+                stream_.async_shutdown(
+                    [self = this->shared_from_this()](beast::error_code) { self->CloseSocket(); });
+                return;
+            }
+        }
+        CloseSocket();
     }
 
-    beast::tcp_stream stream_;
+    void CloseSocket() {
+        beast::error_code ec;
+        Tcp().socket().shutdown(tcp::socket::shutdown_send, ec);
+        Tcp().socket().close(ec);
+    }
+
+    Stream stream_;
+    bool closing_ = false;
     beast::flat_buffer buffer_;
     Shared& shared_;
     std::string peer_;
@@ -194,11 +233,30 @@ private:
     std::chrono::steady_clock::time_point started_ = std::chrono::steady_clock::now();
 };
 
+// TLS 1.2 or newer with the certificate chain and key of these PEM files.
+ssl::context MakeServerTls(const std::string& certFile, const std::string& keyFile) {
+    if (certFile.empty() || keyFile.empty())
+        throw std::runtime_error("TLS needs both a certificate file and a key file");
+    ssl::context context(ssl::context::tls_server);
+    SSL_CTX_set_min_proto_version(context.native_handle(), TLS1_2_VERSION);
+    beast::error_code ec;
+    context.use_certificate_chain_file(certFile, ec);
+    if (ec)
+        throw std::runtime_error("cannot use the certificate file " + certFile + ": " +
+                                 ec.message());
+    context.use_private_key_file(keyFile, ssl::context::pem, ec);
+    if (ec)
+        throw std::runtime_error("cannot use the key file " + keyFile + ": " + ec.message());
+    return context;
+}
+
 } // namespace
 
 struct HttpServer::Impl {
     Impl(Database& db, Clock clock, const ServerOptions& options)
         : shared{db, std::move(clock), options.quiet}, acceptor(ioc), signals(ioc) {
+        if (!options.tlsCert.empty() || !options.tlsKey.empty())
+            tls.emplace(MakeServerTls(options.tlsCert, options.tlsKey));
         tcp::endpoint endpoint(asio::ip::make_address(options.host), options.port);
         acceptor.open(endpoint.protocol());
         acceptor.set_option(asio::socket_base::reuse_address(true));
@@ -219,10 +277,13 @@ struct HttpServer::Impl {
         acceptor.async_accept([this](beast::error_code ec, tcp::socket socket) {
             if (ec == asio::error::operation_aborted)
                 return;
-            if (!ec) {
-                if (shared.sessions < kMaxSessions)
-                    std::make_shared<Session>(std::move(socket), shared)->Start();
-                // else: the socket closes here; the client sees a closed connection
+            // Past the session limit the socket closes here; the client sees a closed connection.
+            if (!ec && shared.sessions < kMaxSessions) {
+                if (tls)
+                    std::make_shared<Session<TlsStream>>(std::move(socket), shared, *tls)->Start();
+                else
+                    std::make_shared<Session<beast::tcp_stream>>(std::move(socket), shared)
+                        ->Start();
             }
             Accept();
         });
@@ -230,6 +291,7 @@ struct HttpServer::Impl {
 
     // Sessions still queued when the server goes down are destroyed with ioc and touch shared.
     Shared shared;
+    std::optional<ssl::context> tls;
     asio::io_context ioc{1};
     tcp::acceptor acceptor;
     asio::signal_set signals;

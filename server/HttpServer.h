@@ -1,5 +1,6 @@
 // The network side of the reference order server: Boost.Beast over one thread, one request at a
-// time, keep-alive for HTTP/1.1 and HTTP/1.0, time-outs and size limits on every connection.
+// time, keep-alive for HTTP/1.1 and HTTP/1.0, time-outs and size limits on every connection,
+// plain http or https.
 #pragma once
 
 #include "server/ServerDb.h"
@@ -20,6 +21,9 @@ struct ServerOptions {
     unsigned short port = 8080; // 0: any free port
     bool quiet = false;         // no log line per request
     bool handleSignals = false; // stop cleanly on SIGINT and SIGTERM
+    // PEM files of the certificate chain and its private key: serve https instead of http.
+    std::string tlsCert;
+    std::string tlsKey;
 };
 
 inline constexpr std::size_t kHeaderLimit = 16 * 1024;

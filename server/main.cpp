@@ -16,13 +16,15 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: torvel-server [--host ADDR] [--port N] [--db PATH] [--products N]\n"
-    "                     [--products-store ID] [--quiet]\n"
+    "                     [--products-store ID] [--tls-cert FILE --tls-key FILE] [--quiet]\n"
     "  --host ADDR          address to listen on (default 127.0.0.1)\n"
     "  --port N             port to listen on, 0 for any free one (default 8080)\n"
     "  --db PATH            database file, created with demo data when missing\n"
     "                       (default ./torvel-server.db)\n"
     "  --products N         give one store a generated catalogue of exactly N products\n"
     "  --products-store ID  the store that --products fills (default 34)\n"
+    "  --tls-cert FILE      serve https with this PEM certificate chain ...\n"
+    "  --tls-key FILE       ... and this PEM private key (both are needed)\n"
     "  --quiet              no log line per request\n";
 
 std::optional<long long> Number(std::string_view text, long long max) {
@@ -72,6 +74,10 @@ int main(int argc, char** argv) {
             if (!n)
                 return Usage("bad port " + value);
             options.port = static_cast<unsigned short>(*n);
+        } else if (arg == "--tls-cert") {
+            options.tlsCert = value;
+        } else if (arg == "--tls-key") {
+            options.tlsKey = value;
         } else if (arg == "--host") {
             options.host = value;
         } else if (arg == "--db") {
@@ -88,6 +94,9 @@ int main(int argc, char** argv) {
             return Usage("unknown option " + std::string(arg));
         }
     }
+
+    if (options.tlsCert.empty() != options.tlsKey.empty())
+        return Usage("--tls-cert and --tls-key go together");
 
     // A log reader that goes away must not take the server with it.
     std::signal(SIGPIPE, SIG_IGN);
@@ -107,10 +116,13 @@ int main(int argc, char** argv) {
             server.emplace(
                 db, [] { return std::time(nullptr); }, options);
         } catch (const std::exception& e) {
-            std::fprintf(stderr, "torvel-server: cannot listen on %s port %u: %s\n",
+            std::fprintf(stderr, "torvel-server: cannot serve on %s port %u: %s\n",
                          options.host.c_str(), options.port, e.what());
             return 1;
         }
+        if (!options.tlsCert.empty())
+            std::fprintf(stderr, "torvel-server: https with the certificate %s\n",
+                         options.tlsCert.c_str());
         std::printf("torvel-server listening on %s\n", server->Address().c_str());
         std::fflush(stdout);
         if (!options.quiet)

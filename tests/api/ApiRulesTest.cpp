@@ -74,11 +74,16 @@ TEST(ParseUrl, CutsTheAddressAndKeepsTheTargetByteForByte) {
         {"HTTP://Host.Example/X", "Host.Example", 80, "/X", "Host.Example"},
         {"http://[::1]:8080/x", "::1", 8080, "/x", "[::1]:8080"},
         {"http://h/p\xE7?v=\xE9", "h", 80, "/p\xE7?v=\xE9", "h"},
+        {"https://h/x", "h", 443, "/x", "h"},
+        {"HTTPS://h:443/x", "h", 443, "/x", "h"},
+        {"https://h:80/x", "h", 80, "/x", "h:80"},
+        {"http://h:443/x", "h", 443, "/x", "h:443"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.address);
         Url url = ParseUrl(c.address);
-        EXPECT_EQ(url.scheme, "http");
+        const bool secure = c.address.rfind("https", 0) == 0 || c.address.rfind("HTTPS", 0) == 0;
+        EXPECT_EQ(url.scheme, secure ? "https" : "http");
         EXPECT_EQ(url.host, c.host);
         EXPECT_EQ(url.port, c.port);
         EXPECT_EQ(url.target, c.target);

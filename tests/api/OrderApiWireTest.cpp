@@ -108,6 +108,11 @@ TEST_F(OrderApiWire, ServerSettingGivesBothBases) {
          "http://127.0.0.1:9000/api/torvel/"},
         {"wwwx.example", "http://wwwx.example/api/torvel/", "http://wwwx.example/api/torvel/"},
         {" www.a.b ", "http://www.a.b/api/torvel/", "http://a.b/api/torvel/"},
+        {"https://www.loja.com.br", "https://www.loja.com.br/api/torvel/",
+         "https://loja.com.br/api/torvel/"},
+        {"HTTPS://www.loja.com.br:8443", "https://www.loja.com.br:8443/api/torvel/",
+         "https://loja.com.br:8443/api/torvel/"},
+        {"http://www.a.b", "http://www.a.b/api/torvel/", "http://a.b/api/torvel/"},
     };
     for (const Case& c : cases) {
         OrderApi a(transport, c.servidor);

@@ -1,18 +1,25 @@
 // Fault injection: the transport against a scripted server that breaks its replies in every way
 // we could think of. Each scenario runs on Get and on PostFile with a short silence bound and
-// must end in time with the expected failure text, or with the body when the reply is valid.
+// must end in time with the expected failure text, or with the body when the reply is valid;
+// over http, and again over https through a TLS front, where it must end the same way. The TLS
+// rows break the TLS itself: certificates that must be refused, a server that is not TLS, a
+// handshake that stalls.
 // Replies that a server sends and then closes on are also read from memory by the reply reader
 // alone, as the fuzzer reads them, which must come to the same end as the socket path.
 #include "api/HttpTransport.h"
+#include "api/TlsClient.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <fstream>
+#include <optional>
 
 #include "tests/support/ReplyBytes.h"
 #include "tests/support/ScriptedServer.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/TestCertificates.h"
+#include "tests/support/TlsFront.h"
 
 namespace torvel {
 namespace {
@@ -34,6 +41,20 @@ const std::string kBodyTooLarge = "The reply's body is larger than 256 MiB.";
 // The parser's own words follow this.
 const std::string kNotHttp = "The server's reply is not valid HTTP (";
 
+const std::string kVerifyFailed = "SSL negotiation failed: certificate verify failed (";
+
+// Which TLS a row is about; None rows run over http and over a trusted https alike.
+enum class Tls {
+    None,
+    Untrusted,  // a good certificate from a CA that the client does not trust
+    SelfSigned, // signed by its own key
+    Expired,    // from the trusted CA, expired yesterday
+    OtherHost,  // from the trusted CA, for another name than the address's
+    NotTls,     // a plain http server behind an https address
+    Stalls,     // accepts, then never answers the client's hello
+    NoCaFile,   // the client's certificates file is missing
+};
+
 enum class Kind {
     Reply,   // the server answers with `reply`
     Refused, // nobody listens on the port
@@ -46,6 +67,7 @@ struct Scenario {
     std::string failure; // "" when the request succeeds
     std::string body;    // the body Get returns on success
     Kind kind = Kind::Reply;
+    Tls tls = Tls::None;
 };
 
 ServerReply Bytes(std::string bytes, bool close = false) {
@@ -88,6 +110,13 @@ std::string Repeat(std::string_view piece, int count) {
 }
 
 const std::string kOk = ScriptedServer::Reply("HTTP/1.1 200 OK", "body");
+
+// What a plain server says to a TLS hello: it cannot read it as a request.
+ServerReply NotTlsReply() {
+    ServerReply r = Bytes("HTTP/1.1 400 Bad Request\r\nContent-Length: 0\r\n\r\n", true);
+    r.onAccept = true;
+    return r;
+}
 const std::string kChunked = "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n"
                              "5\r\nHello\r\n7;x=1\r\n, World\r\n0\r\n\r\n";
 const std::string kContinue = "HTTP/1.1 100 Continue\r\n\r\n";
@@ -210,6 +239,25 @@ std::vector<Scenario> Scenarios() {
         {"body one byte at a time", oneByte, "", "one byte at a time"},
         {"split at every byte position", Bytes(kContinue + kChunked), "", "Hello, World",
          Kind::Split},
+        {"https: a CA the client does not trust", Bytes(kOk),
+         kVerifyFailed + "unable to get local issuer certificate).", "", Kind::Reply,
+         Tls::Untrusted},
+        {"https: self-signed certificate", Bytes(kOk), kVerifyFailed + "self-signed certificate).",
+         "", Kind::Reply, Tls::SelfSigned},
+        {"https: expired certificate", Bytes(kOk), kVerifyFailed + "certificate has expired).", "",
+         Kind::Reply, Tls::Expired},
+        {"https: certificate for another host", Bytes(kOk),
+         kVerifyFailed + "certificate is for another host name).", "", Kind::Reply, Tls::OtherHost},
+        {"https: a plain http server", NotTlsReply(), std::string(kNotTlsText), "", Kind::Reply,
+         Tls::NotTls},
+        {"https: accepts, then stalls in the handshake",
+         {},
+         std::string(kTlsStalledText),
+         "",
+         Kind::Reply,
+         Tls::Stalls},
+        {"https: the certificates file is missing", Bytes(kOk),
+         "Cannot read the certificates file \"missing.pem\".", "", Kind::Reply, Tls::NoCaFile},
     };
 }
 
@@ -226,8 +274,9 @@ protected:
         Steady::duration elapsed;
     };
 
-    static Run Request(bool post, const std::string& url) {
+    static Run Request(bool post, const std::string& url, const std::string& caFile) {
         HttpTransport transport;
+        transport.SetCertificatesFile(caFile);
         transport.SetTimeouts(1s, kSilence);
         transport.SetRequestTimeout(kWhole);
         Run run;
@@ -266,8 +315,15 @@ TEST_F(TransportFaults, EveryScenarioEndsInTimeWithItsOutcome) {
         ScriptedServer gone;
         refusedUrl = gone.Url("/api/torvel/upload.php");
     }
+    test::TestCertificates certs(Dir());
+    // The system's trust store stays out of the table: no row needs it, and every transport
+    // would read all of it.
+    std::ofstream("no-cas.pem");
+    ::setenv("SSL_CERT_FILE", "no-cas.pem", 1);
+    ::setenv("SSL_CERT_DIR", Dir().c_str(), 1);
     int scenarios = 0;
     int runs = 0;
+    int httpsRuns = 0;
     for (const Scenario& s : Scenarios()) {
         SCOPED_TRACE(s.name);
         ++scenarios;
@@ -281,23 +337,64 @@ TEST_F(TransportFaults, EveryScenarioEndsInTimeWithItsOutcome) {
                 replies.push_back(r);
             }
         }
-        for (const ServerReply& reply : replies) {
+        for (std::size_t i = 0; i < replies.size(); ++i) {
+            const ServerReply& reply = replies[i];
             SCOPED_TRACE("pieces of " + std::to_string(reply.pieceSize));
-            for (bool post : {false, true}) {
-                SCOPED_TRACE(post ? "PostFile" : "Get");
-                std::string url = refusedUrl;
-                ScriptedServer server;
-                if (s.kind != Kind::Refused) {
-                    server.Answer(reply);
-                    url = server.Url("/api/torvel/upload.php");
+            // Every row once more over https; of the splits every eighth position, which still
+            // cuts the reply across TLS records in many places.
+            for (bool https : {false, true}) {
+                if (https ? (s.tls == Tls::None && i % 8 != 0) : s.tls != Tls::None)
+                    continue;
+                SCOPED_TRACE(https ? "https" : "http");
+                for (bool post : {false, true}) {
+                    SCOPED_TRACE(post ? "PostFile" : "Get");
+                    ScriptedServer server;
+                    if (s.kind != Kind::Refused && s.tls != Tls::Stalls)
+                        server.Answer(reply);
+                    const std::string target = "/api/torvel/upload.php";
+                    std::string url = server.Url(target);
+                    std::string caFile = certs.caFile;
+                    std::optional<test::TlsFront> front;
+                    switch (s.tls) {
+                    case Tls::None:
+                    case Tls::Untrusted:
+                    case Tls::NoCaFile:
+                        if (https)
+                            front.emplace(certs.trusted, server.Port());
+                        caFile = s.tls == Tls::Untrusted  ? ""
+                                 : s.tls == Tls::NoCaFile ? "missing.pem"
+                                                          : caFile;
+                        break;
+                    case Tls::SelfSigned:
+                        front.emplace(certs.selfSigned, server.Port());
+                        break;
+                    case Tls::Expired:
+                        front.emplace(certs.expired, server.Port());
+                        break;
+                    case Tls::OtherHost:
+                        front.emplace(certs.otherHost, server.Port());
+                        break;
+                    case Tls::NotTls:
+                    case Tls::Stalls:
+                        url = "https://" + server.HostPort() + target;
+                        break;
+                    }
+                    if (front)
+                        url = front->Url(target);
+                    if (s.tls == Tls::OtherHost) // a name, so that the name is what is checked
+                        url = "https://localhost:" + std::to_string(front->Port()) + target;
+                    if (s.kind == Kind::Refused)
+                        url = (https ? "https" : "http") + refusedUrl.substr(4);
+                    Check(s, Request(post, url, caFile), post);
+                    ++runs;
+                    httpsRuns += https;
                 }
-                Check(s, Request(post, url), post);
-                ++runs;
             }
         }
         // Replies that end in a close must read the same without a socket.
         const bool closes = s.reply.closeAfter || s.reply.cutAt != std::string::npos;
-        if (s.kind != Kind::Refused && !s.reply.neverAnswer && s.reply.pieceDelay == 0ms &&
+        if (s.tls == Tls::None && s.kind != Kind::Refused && !s.reply.neverAnswer &&
+            s.reply.pieceDelay == 0ms &&
             (closes || s.failure.empty() || s.failure.rfind("HTTP/", 0) == 0)) {
             SCOPED_TRACE("from memory");
             Run run;
@@ -313,8 +410,11 @@ TEST_F(TransportFaults, EveryScenarioEndsInTimeWithItsOutcome) {
             ++runs;
         }
     }
+    ::unsetenv("SSL_CERT_FILE");
+    ::unsetenv("SSL_CERT_DIR");
     EXPECT_GE(scenarios, 30);
-    std::printf("transport faults: %d scenarios, %d runs\n", scenarios, runs);
+    std::printf("transport faults: %d scenarios, %d runs, %d of them over https\n", scenarios, runs,
+                httpsRuns);
 }
 
 } // namespace

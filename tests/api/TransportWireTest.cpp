@@ -1,4 +1,5 @@
-// The transport against a scripted server: request bytes, reply handling, connections, failures.
+// The transport against a scripted server: request bytes, reply handling, connections, failures;
+// and over https, through a TLS front with certificates made for the test.
 #include "api/HttpTransport.h"
 
 #include <gtest/gtest.h>
@@ -8,8 +9,14 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <fstream>
+
+#include "tests/support/ClockGuard.h"
 #include "tests/support/EndpointGuard.h"
 #include "tests/support/ScriptedServer.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/TestCertificates.h"
+#include "tests/support/TlsFront.h"
 
 namespace torvel {
 namespace {
@@ -349,11 +356,111 @@ TEST_F(TransportWire, AnExceptionFromTheHookAbortsTheRequestCleanly) {
 
 TEST_F(TransportWire, AddressesThatCannotBeSentFailBeforeConnecting) {
     for (const char* address :
-         {"https://127.0.0.1/x", "http:///x", "http://h:0/", "http://h:65536/", "http://h:8a/",
-          "http://h/a\r\nX-Injected: 1", "http://user@h/"}) {
+         {"ftp://127.0.0.1/x", "http:///x", "https:///x", "http://h:0/", "http://h:65536/",
+          "http://h:8a/", "http://h/a\r\nX-Injected: 1", "http://user@h/"}) {
         EXPECT_NE(FailureOf([&] { transport.Get(address); }), "") << address;
     }
     EXPECT_EQ(server.ConnectionCount(), 0);
+}
+
+// https against the scripted server behind a TLS front, with certificates made for the test.
+class TransportTls : public test::TempDirTest {
+protected:
+    void SetUp() override {
+        TempDirTest::SetUp();
+        certs = std::make_unique<test::TestCertificates>(Dir());
+        std::ofstream("34+1021.Txt", std::ios::binary) << "1|123|Parafuso|0,10|5|0,50\r\n";
+    }
+
+    // A session a store would have: a store check that sets a cookie, a list, an upload.
+    static void Session(HttpTransport& transport, const std::string& base) {
+        transport.Get(base + "/api/torvel/pedidos.php?ID=12.345.678/0001-90&CTRO=34");
+        transport.Get(base + "/api/torvel/pedidos.php?filtro=ctro&valor=1021&CTRO=34");
+        transport.PostFile(base + "/api/torvel/upload.php", "Arquivo", "34+1021.Txt", "text/text");
+        transport.Get(base + "/api/torvel/pedidos.php?filtro=ctro&valor=1021&CTRO=34");
+    }
+
+    static void Script(ScriptedServer& server) {
+        server.Answer(Bytes(ScriptedServer::Reply("HTTP/1.1 200 OK", "1021",
+                                                  "Set-Cookie: sid=abc; Path=/api\r\n")));
+        for (int i = 0; i < 3; ++i)
+            server.Answer(ScriptedServer::Ok("ok"));
+    }
+
+    std::unique_ptr<test::TestCertificates> certs;
+};
+
+TEST_F(TransportTls, HttpsCarriesTheBytesOfHttp) {
+    test::ClockGuard clock{Clock::time_point{} + std::chrono::hours(24 * 20000)};
+    ScriptedServer plain;
+    ScriptedServer inside;
+    test::TlsFront front(certs->trusted, inside.Port());
+    Script(plain);
+    Script(inside);
+    HttpTransport overHttp;
+    HttpTransport overHttps;
+    overHttps.SetCertificatesFile(certs->caFile);
+    Session(overHttp, plain.Url(""));
+    Session(overHttps, front.Url(""));
+
+    auto expected = plain.Requests();
+    auto got = inside.Requests();
+    ASSERT_EQ(got.size(), 4u);
+    ASSERT_EQ(expected.size(), 4u);
+    for (std::size_t i = 0; i < got.size(); ++i) {
+        std::string bytes = expected[i].bytes;
+        bytes.replace(bytes.find(plain.HostPort()), plain.HostPort().size(), front.HostPort());
+        EXPECT_EQ(got[i].bytes, bytes) << i;
+        EXPECT_EQ(got[i].connection, expected[i].connection) << i;
+    }
+}
+
+TEST_F(TransportTls, SecureCookiesStayOffPlainHttp) {
+    ScriptedServer server;
+    test::TlsFront front(certs->trusted, server.Port());
+    server.Answer(Bytes(ScriptedServer::Reply("HTTP/1.1 200 OK", "",
+                                              "Set-Cookie: s=1; Secure\r\nSet-Cookie: p=2\r\n")));
+    server.Answer(ScriptedServer::Ok(""));
+    server.Answer(ScriptedServer::Ok(""));
+    HttpTransport transport;
+    transport.SetCertificatesFile(certs->caFile);
+    transport.Get(front.Url("/a"));
+    transport.Get(front.Url("/a"));
+    transport.Get(server.Url("/a")); // the same host, 127.0.0.1, over http
+    auto requests = server.Requests();
+    ASSERT_EQ(requests.size(), 3u);
+    EXPECT_EQ(requests[1].Header("Cookie"), "s=1; p=2");
+    EXPECT_EQ(requests[2].Header("Cookie"), "p=2");
+}
+
+TEST_F(TransportTls, TheSystemStoreAndTheCertificatesFileAreBothTrusted) {
+    ScriptedServer server;
+    test::TlsFront front(certs->trusted, server.Port());
+    for (int i = 0; i < 3; ++i)
+        server.Answer(ScriptedServer::Ok("ok"));
+    {
+        HttpTransport transport; // the CA nowhere: refused
+        EXPECT_THROW(transport.Get(front.Url("/")), TransportError);
+    }
+    {
+        // OpenSSL's default paths follow SSL_CERT_FILE, as they do for every OpenSSL program.
+        ::setenv("SSL_CERT_FILE", certs->caFile.c_str(), 1);
+        HttpTransport transport;
+        std::string body = transport.Get(front.Url("/"));
+        ::unsetenv("SSL_CERT_FILE");
+        EXPECT_EQ(body, "ok");
+    }
+    HttpTransport transport;
+    transport.SetCertificatesFile("missing.pem");
+    std::string failure;
+    try {
+        transport.Get(front.Url("/"));
+    } catch (const TransportError& e) {
+        failure = e.what();
+    }
+    EXPECT_EQ(failure, "Cannot read the certificates file \"missing.pem\".");
+    transport.SetCertificatesFile(certs->caFile);
+    EXPECT_EQ(transport.Get(front.Url("/")), "ok");
 }
 
 } // namespace

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 using namespace torvel;
 
 TEST(ProfileString, FollowsTheProfileRules) {
@@ -60,6 +62,17 @@ TEST_F(ConfigFileTest, ReadsStoresAndServerAndWritesTheDefaultFile) {
     EXPECT_EQ(config.crf, "");
     EXPECT_TRUE(config.stores.empty());
     EXPECT_TRUE(ReadConfig("missing.ini").stores.empty());
+    EXPECT_EQ(config.certificados, "");
+
+    // The certificates file is found beside the Config.Ini that names it.
+    std::filesystem::create_directory("etc");
+    ReplaceFileSafely("etc/Config.Ini",
+                      "[CONFIGURACAO]\nSERVIDOR=https://h\nCERTIFICADOS=ca.pem\n");
+    config = ReadConfig("etc/Config.Ini");
+    EXPECT_EQ(config.servidor, "https://h");
+    EXPECT_EQ(config.certificados, "etc/ca.pem");
+    ReplaceFileSafely("etc/Config.Ini", "[CONFIGURACAO]\nCERTIFICADOS=/srv/ca.pem\n");
+    EXPECT_EQ(ReadConfig("etc/Config.Ini").certificados, "/srv/ca.pem");
     EXPECT_EQ(DefaultConfigText("12.345.678/0001-95"),
               "[CONFIGURACAO]\r\nCRF=12.345.678/0001-95\r\nIDS=34 - TORVEL CDC BELVO\r\n");
 }

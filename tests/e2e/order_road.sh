@@ -4,8 +4,11 @@
 # host; with SERVIDOR pointing at a local torvel-server the store check passes, an item is entered
 # by code, one is found by name with F3, an observation is typed with F4, and the order is sent.
 # Then the order the server stored, the files left on disk and the screenshots are checked.
+# With "https" the server speaks TLS with a certificate of a CA made here: first the program
+# does not trust it (the store check is refused and nothing is requested), then Config.Ini names
+# the CA in CERTIFICADOS and the same road runs over https.
 #
-# usage: order_road.sh <UniTorvel> <torvel-server> <bind_keys> <artifact dir>
+# usage: order_road.sh <UniTorvel> <torvel-server> <bind_keys> <artifact dir> [https]
 #
 # Every wait is for something observable (a window, the keyboard focus, a file's bytes), polled
 # with a bound; no step relies on a fixed sleep.
@@ -15,6 +18,7 @@ app_exe=$1
 server_exe=$2
 bind_keys=$3
 artifacts=$4
+scheme=${5:-http}
 
 # Files and replies are Windows-1252 bytes: compare them as bytes. Only xdotool reads text, as
 # UTF-8 (type_text).
@@ -23,7 +27,7 @@ export QT_QPA_PLATFORM=xcb
 unset WAYLAND_DISPLAY QT_QPA_PLATFORMTHEME QT_STYLE_OVERRIDE
 
 source "$(dirname "$0")/../support/processes.sh"
-require_tools order_road Xvfb xdotool xprop xwininfo import identify curl
+require_tools order_road Xvfb xdotool xprop xwininfo import identify curl openssl
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/torvel-e2e-XXXXXX")
 dir=$work/install # the program's directory and its current directory
@@ -117,13 +121,32 @@ step "X server on $DISPLAY"
 # The accented letters typed below get keys of their own (see BindKeys.cpp).
 "$bind_keys" ccedilla uacute atilde || fail "cannot bind the accented letters to keys"
 
-# The order server, on a free port.
-"$server_exe" --port 0 --db "$work/server.db" --quiet >"$work/server.out" 2>"$work/server.log" &
+# The order server, on a free port; over https with a certificate for 127.0.0.1 from a CA of
+# its own.
+tls_args=() curl_tls=()
+if [[ $scheme == https ]]; then
+    tls=$work/tls
+    mkdir "$tls"
+    openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:P-256 -nodes -days 2 \
+        -subj "/CN=Road Test CA" -addext "basicConstraints=critical,CA:TRUE" \
+        -addext "keyUsage=critical,keyCertSign" -keyout "$tls/ca.key" -out "$tls/ca.pem" 2>/dev/null
+    openssl req -newkey ec -pkeyopt ec_paramgen_curve:P-256 -nodes -subj "/CN=127.0.0.1" \
+        -keyout "$tls/server.key" -out "$tls/server.csr" 2>/dev/null
+    printf 'subjectAltName=IP:127.0.0.1\n' >"$tls/ext"
+    openssl x509 -req -in "$tls/server.csr" -CA "$tls/ca.pem" -CAkey "$tls/ca.key" \
+        -CAcreateserial -days 2 -extfile "$tls/ext" -out "$tls/server.pem" 2>/dev/null
+    tls_args=(--tls-cert "$tls/server.pem" --tls-key "$tls/server.key")
+    curl_tls=(--cacert "$tls/ca.pem")
+fi
+"$server_exe" --port 0 --db "$work/server.db" "${tls_args[@]}" >"$work/server.out" \
+    2>"$work/server.log" &
 server_pid=$!
 poll 20 "the order server" grep -q '^torvel-server listening on ' "$work/server.out"
 address=$(sed -n '1s/^torvel-server listening on //p' "$work/server.out" | tr -d '\r')
-api="http://$address/api/torvel"
-step "order server on $address"
+api="$scheme://$address/api/torvel"
+step "order server on $scheme://$address"
+# The server logs every request it reads.
+requests_served() { grep -c ' /api/torvel/' "$work/server.log" || true; }
 
 cp "$app_exe" "$dir/UniTorvel"
 
@@ -150,12 +173,31 @@ stop_program
 expect_file "$dir/Config.Ini" "$config"
 
 # --- Second run: the order server is set. --------------------------------------------------
-config+="SERVIDOR=$address"$'\r\n'
+config+="SERVIDOR=$scheme://$address"$'\r\n'
 printf '%s' "$config" >"$dir/Config.Ini"
-list_orders() { curl -sf --max-time 20 "$api/pedidos.php?filtro=ctro&valor=1021&CTRO=34" | tr ';' '\n'; }
+if [[ $scheme == https ]]; then
+    step "a server whose CA the program does not trust"
+    served=$(requests_served)
+    # The only store is checked before the main window is shown: the refusal box comes first.
+    (cd "$dir" && exec ./UniTorvel >"$work/untrusted.log" 2>&1) &
+    app_pid=$!
+    poll 30 "the refusal box" eval 'box=$(message_box)'
+    xdotool windowfocus "$box"
+    poll 10 "the box to take the focus" has_focus "$box"
+    xdotool key Return
+    poll 10 "the box to close" no_message_box
+    poll 30 "the main window" eval 'main=$(visible "^Pedidos Torvel") && [[ -n "$main" ]]'
+    stop_program
+    [[ "$(requests_served)" == "$served" ]] || fail "requests reached the untrusted server"
+    [[ "$(ls -A "$dir" | sort | tr '\n' ' ')" == "Config.Ini UniTorvel " ]] ||
+        fail "after the refused check the directory holds: $(ls -A "$dir")"
+    config+="CERTIFICADOS=$tls/ca.pem"$'\r\n'
+    printf '%s' "$config" >"$dir/Config.Ini"
+fi
+list_orders() { curl -sf --max-time 20 "${curl_tls[@]}" "$api/pedidos.php?filtro=ctro&valor=1021&CTRO=34" | tr ';' '\n'; }
 list=$(list_orders) || fail "the order list request failed"
 orders_before=$(grep -c . <<<"$list" || true)
-curl -sf --max-time 20 "$api/pedidos.php?filtro=itens&valor=1021&CTRO=34" >"$work/catalogue.reply" ||
+curl -sf --max-time 20 "${curl_tls[@]}" "$api/pedidos.php?filtro=itens&valor=1021&CTRO=34" >"$work/catalogue.reply" ||
     fail "the catalogue request failed"
 [[ -s "$work/catalogue.reply" && "$(tr -dc '\r\n' <"$work/catalogue.reply" | wc -c)" == 0 ]] ||
     fail "the order server handed out no catalogue, or one with line breaks"
@@ -270,7 +312,7 @@ orders_after=$(grep -c . <<<"$list" || true)
 doc=$(grep -a "^[0-9]*|$obs|Aberto|$issued\$" <<<"$list" | cut -d'|' -f1)
 [[ -n "$doc" ]] || fail "the sent order is not listed: $list"
 # Its items: number|code|description|doc|store|quantity|unit|unit price|total.
-curl -sf --max-time 20 "$api/pedidos_1.php?Pedido=$doc&CTRO=34" >"$work/items.reply" ||
+curl -sf --max-time 20 "${curl_tls[@]}" "$api/pedidos_1.php?Pedido=$doc&CTRO=34" >"$work/items.reply" ||
     fail "the order item request failed"
 stored_item() { # <item line as sent> <catalogue line>
     local n code desc price qty total
@@ -297,4 +339,4 @@ for shot in order_editor order_sent; do
 done
 
 stop_program
-step "passed: order $doc stored with two items; screenshots in $artifacts"
+step "passed over $scheme: order $doc stored with two items; screenshots in $artifacts"

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <netinet/in.h>
+#include <optional>
 #include <poll.h>
 #include <stdexcept>
 #include <sys/socket.h>
@@ -283,8 +284,17 @@ void ScriptedServer::Run() {
         if (fds[1].revents & POLLIN) {
             int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
             if (fd >= 0) {
-                std::lock_guard lock(mutex_);
-                connections.push_back({fd, connections_++, {}, false});
+                std::optional<ServerReply> greeting;
+                {
+                    std::lock_guard lock(mutex_);
+                    connections.push_back({fd, connections_++, {}, false});
+                    if (!queue_.empty() && queue_.front().onAccept) {
+                        greeting = std::move(queue_.front());
+                        queue_.pop_front();
+                    }
+                }
+                if (greeting && !Send(connections.back(), *greeting))
+                    closeConnection(connections.back());
             }
         }
         for (std::size_t i = 2; i < fds.size(); ++i) {

@@ -37,6 +37,7 @@ struct ServerReply {
     std::size_t pieceSize = 0;               // > 0: send in pieces of this many bytes ...
     std::chrono::milliseconds pieceDelay{0}; // ... with this pause between pieces
     std::chrono::milliseconds delay{0};      // pause before the first byte
+    bool onAccept = false; // queued: sent as soon as a connection is accepted, unasked
 };
 
 struct RecordedRequest {
