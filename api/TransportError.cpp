@@ -1,6 +1,7 @@
 #include "api/TransportError.h"
 
 #include <boost/asio/error.hpp>
+#include <boost/asio/ssl/error.hpp>
 #include <boost/beast/http/error.hpp>
 
 #include <netdb.h>
@@ -45,6 +46,10 @@ std::string FailureText(const boost::system::error_code& ec) {
         return std::string(kBodyTooLargeText);
     if (ec.category() == http::make_error_code(http::error::bad_version).category())
         return "The server's reply is not valid HTTP (" + ec.message() + ").";
+    // A TLS record that does not decrypt or verify, after the handshake.
+    if (ec.category() == asio::error::get_ssl_category() ||
+        ec.category() == asio::ssl::error::get_stream_category())
+        return WithFinalDot("SSL error: " + ec.message());
     if (ec.category() == asio::error::get_netdb_category()) {
         switch (ec.value()) {
         case HOST_NOT_FOUND:
