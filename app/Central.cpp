@@ -166,6 +166,9 @@ int TFCentral::ChosenStoreIndex() const {
 }
 
 void TFCentral::FormCreate() {
+    // A run killed in the middle of a file's replacement left its temporary file beside it.
+    torvel::RemoveLeftoverReplacements(".");
+    torvel::RemoveLeftoverReplacements(torvel::ConfigDirectory());
     Stores.clear();
     if (!torvel::ConfigFileToRead().empty())
         Run([this] { LoadConfig(); }); // a file that cannot be read is reported, not fatal

@@ -4,12 +4,26 @@
 
 #include <cerrno>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace torvel {
 namespace {
+
+// Temporaries are ".<name>.replacing-XXXXXX": hidden, and named so that the start-up cleanup can
+// tell them from any file of the user's.
+constexpr const char* kTemporaryMark = ".replacing-";
+constexpr size_t kRandomPart = 6; // what mkstemp puts in place of the X's
+
+bool isTemporaryName(std::string_view name) {
+    const std::string_view mark = kTemporaryMark;
+    if (name.size() < 2 + mark.size() + kRandomPart || name[0] != '.')
+        return false;
+    const std::string_view tail = name.substr(name.size() - kRandomPart - mark.size());
+    return tail.substr(0, mark.size()) == mark;
+}
 
 std::string reason(int err) {
     return std::strerror(err);
@@ -54,7 +68,7 @@ FileReplacement::FileReplacement(std::string path) : path_(std::move(path)) {
     size_t slash = path_.rfind('/');
     dir_ = slash == std::string::npos ? "." : (slash == 0 ? "/" : path_.substr(0, slash));
     std::string base = slash == std::string::npos ? path_ : path_.substr(slash + 1);
-    tmp_ = dir_ + "/." + base + ".XXXXXX";
+    tmp_ = dir_ + "/." + base + kTemporaryMark + "XXXXXX";
     fd_ = ::mkstemp(tmp_.data());
     if (fd_ < 0)
         fail("Cannot create file", path_, errno);
@@ -159,6 +173,22 @@ std::string ReadWholeFile(const std::string& path) {
     }
     out.resize(used);
     return out;
+}
+
+void RemoveLeftoverReplacements(const std::string& dir) {
+    DIR* d = ::opendir(dir.c_str());
+    if (!d)
+        return;
+    while (const dirent* entry = ::readdir(d)) {
+        if (!isTemporaryName(entry->d_name))
+            continue;
+        // Only a regular file of that name, never what a link points to.
+        struct stat st {};
+        if (::fstatat(::dirfd(d), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISREG(st.st_mode))
+            ::unlinkat(::dirfd(d), entry->d_name, 0);
+    }
+    ::closedir(d);
 }
 
 bool FileExists(const std::string& path) {

@@ -35,6 +35,12 @@ private:
     int fd_ = -1;
 };
 
+// Removes from `dir` the temporary files of replacements that never reached their rename (the
+// program was killed, or the machine lost power, in between). No reader ever opens them; the
+// files they were to replace are whole, in their former content. Best effort: what cannot be
+// removed stays.
+void RemoveLeftoverReplacements(const std::string& dir);
+
 // The whole file as bytes; FileError 'Cannot open file "<path>". <reason>' when it cannot be read.
 std::string ReadWholeFile(const std::string& path);
 

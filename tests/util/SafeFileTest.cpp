@@ -4,7 +4,10 @@
 
 #include <csignal>
 #include <filesystem>
+#include <fstream>
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace torvel;
 namespace fs = std::filesystem;
@@ -87,4 +90,29 @@ TEST_F(SafeFileTest, MissingFileTextNamesTheFileAndTheReason) {
         EXPECT_EQ(std::string(e.what()),
                   "Cannot create file \"no/such/dir/x.txt\". No such file or directory");
     }
+}
+
+TEST_F(SafeFileTest, AReplacementKilledBeforeItsRenameLeavesATemporaryThatTheCleanupRemoves) {
+    ReplaceFileSafely("GProd_0.Txt", "former\r\n");
+    // A child killed between its write and its rename: no destructor runs.
+    const pid_t child = ::fork();
+    if (child == 0) {
+        FileReplacement file("GProd_0.Txt");
+        file.Write("new, never committed\r\n");
+        ::_exit(0);
+    }
+    ASSERT_GT(child, 0);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_EQ(countEntries("."), 2);
+    // Files of the user's that only look alike stay.
+    std::ofstream(".notes.Txt.ab12CD") << "x";
+    std::ofstream("a.replacing-ab12CD") << "x";
+    fs::create_directory(".dir.replacing-ab12CD");
+    RemoveLeftoverReplacements(".");
+    EXPECT_EQ(ReadWholeFile("GProd_0.Txt"), "former\r\n");
+    EXPECT_EQ(countEntries("."), 4);
+    EXPECT_TRUE(FileExists(".notes.Txt.ab12CD"));
+    EXPECT_TRUE(FileExists("a.replacing-ab12CD"));
+    EXPECT_TRUE(fs::is_directory(".dir.replacing-ab12CD"));
 }
