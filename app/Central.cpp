@@ -3,6 +3,7 @@
 #include "api/HttpTransport.h"
 #include "api/OrderApi.h"
 #include "app/uFStatus.h"
+#include "controls/Accessibility.h"
 #include "controls/FlEdit.h"
 #include "controls/FormWidgets.h"
 #include "controls/drumoEdit.h"
@@ -15,6 +16,8 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLinearGradient>
@@ -23,9 +26,11 @@
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QStyle>
+#include <QVBoxLayout>
 
 #include <stdexcept>
 
+using torvel::LetGrow;
 using torvel::MakeButton;
 using torvel::MakeCombo;
 using torvel::MakeLabel;
@@ -83,10 +88,14 @@ torvel::OrderApi& TFCentral::Api() {
 }
 
 void TFCentral::buildWindow() {
+    // A top-level QWidget is a plain client area to assistive technology; this one is the window.
+    torvel::SetAccessibleRole(this, QAccessible::Window);
     setObjectName("FCentral");
     setWindowTitle("Pedidos Torvel");
     setAccessibleName("Pedidos Torvel");
-    setFixedSize(783, 582);
+    // Opens at the design size and never gets smaller; the lists take any extra room.
+    resize(783, 582);
+    setMinimumSize(783, 582);
 
     Loja = MakeCombo(this, "Loja", "Loja", QRect(12, 10, 420, 34));
     QFont lojaFont = Loja->font();
@@ -105,6 +114,22 @@ void TFCentral::buildWindow() {
     buildListPage();
     buildEditorPage();
     buildFirstRunPanel();
+
+    // The store combo and the date line in a 52-pixel band, the pages under it; the first-run
+    // panel lies over both.
+    auto* band = new QHBoxLayout;
+    band->setContentsMargins(12, 10, 12, 8);
+    band->setSpacing(0);
+    band->addWidget(Loja);
+    band->addStretch(1);
+    band->addWidget(LData, 0, Qt::AlignVCenter);
+    auto* grid = new QGridLayout(this);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->setSpacing(0);
+    grid->addLayout(band, 0, 0);
+    grid->addWidget(Notebook1, 1, 0);
+    grid->addWidget(Panel2, 0, 0, 2, 1);
+    grid->setRowStretch(1, 1);
 }
 
 void TFCentral::buildFirstRunPanel() {
@@ -114,6 +139,7 @@ void TFCentral::buildFirstRunPanel() {
     Panel2->setAutoFillBackground(true);
     Panel2->setStyleSheet("QFrame#Panel2 { background: rgb(236, 242, 248); }");
     Label18 = MakeLabel(Panel2, "Label18", "Informe o CNPJ", QRect(241, 200, 300, 30));
+    LetGrow(Label18, Qt::Horizontal); // a longer caption in a larger font still fits
     Label18->setAlignment(Qt::AlignCenter);
     Label18->setStyleSheet("font-size: 20px; font-weight: bold; color: rgb(0, 64, 128);");
     ECNPJ = new TDrumoEdit(Panel2);
@@ -127,6 +153,17 @@ void TFCentral::buildFirstRunPanel() {
     ECNPJ->setFont(big);
     Button2 = MakeButton(Panel2, "Button2", "Salvar", "", QRect(316, 290, 150, 38),
                          QStyle::SP_DialogSaveButton);
+    ECNPJ->setFixedSize(300, 34);
+    // The question stays centred across the panel, 200 pixels from its top.
+    auto* column = new QVBoxLayout(Panel2);
+    column->setContentsMargins(0, 200, 0, 0);
+    column->setSpacing(0);
+    column->addWidget(Label18, 0, Qt::AlignHCenter);
+    column->addSpacing(10);
+    column->addWidget(ECNPJ, 0, Qt::AlignHCenter);
+    column->addSpacing(16);
+    column->addWidget(Button2, 0, Qt::AlignHCenter);
+    column->addStretch(1);
     Panel2->setVisible(false);
 }
 

@@ -1,5 +1,8 @@
 #include "app/uFStatus.h"
 
+#include "controls/Accessibility.h"
+#include "controls/Fonts.h"
+
 #include <QApplication>
 #include <QLabel>
 #include <QScreen>
@@ -8,6 +11,8 @@ TFStatus::TFStatus(QWidget* owner)
     : QWidget(owner, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
                          Qt::WindowDoesNotAcceptFocus),
       owner_(owner), previous_(QApplication::activeWindow()) {
+    // A screen reader announces the window by what it says, as soon as it appears.
+    torvel::SetAccessibleRole(this, QAccessible::AlertMessage);
     setObjectName("FStatus");
     setAttribute(Qt::WA_ShowWithoutActivating);
     setFixedSize(540, 34);
@@ -19,17 +24,19 @@ TFStatus::TFStatus(QWidget* owner)
     LStatus->setObjectName("LStatus");
     LStatus->setGeometry(0, 0, 540, 34);
     LStatus->setAlignment(Qt::AlignCenter);
-    QFont font("Tahoma");
-    font.setPixelSize(19);
-    font.setBold(true);
-    LStatus->setFont(font);
+    LStatus->setFont(torvel::DesignFont("Tahoma", 19, true));
     LStatus->setStyleSheet("color: rgb(255, 0, 0);");
-    setAccessibleName(QStringLiteral("Aguarde"));
+    setAccessibleName(LStatus->text());
 }
 
 void TFStatus::SetText(const QString& text) {
     LStatus->setText(text);
-    LStatus->setAccessibleName(text);
+    setAccessibleName(text);
+}
+
+void TFStatus::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    torvel::AnnounceAlert(this);
 }
 
 QString TFStatus::Text() const {

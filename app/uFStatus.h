@@ -19,6 +19,9 @@ public:
 
     QLabel* LStatus = nullptr;
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     QWidget* owner_;
     QPointer<QWidget> previous_;

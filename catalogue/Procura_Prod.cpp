@@ -2,6 +2,7 @@
 
 #include "controls/Colors.h"
 #include "controls/FlEdit.h"
+#include "controls/Fonts.h"
 #include "controls/GListView.h"
 #include "util/Cp1252QString.h"
 #include "util/Dialogs.h"
@@ -9,11 +10,13 @@
 
 #include <QApplication>
 #include <QFrame>
+#include <QGridLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QPointer>
 #include <QScreen>
+#include <QVBoxLayout>
 
 #include <algorithm>
 #include <array>
@@ -50,14 +53,6 @@ const LegendPair kLegendPairs[] = {{"F2", " - Parte do Nome"},
                                    {"F5", " - Referencia"}};
 const char* const kLegendSpoken = "F2 - Parte do Nome, F3 - Marca, F4 - Cod. Barras, "
                                   "F5 - Referencia";
-
-QFont pixelFont(const QString& family, int pixels, bool bold) {
-    QFont font(family);
-    font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(pixels);
-    font.setBold(bold);
-    return font;
-}
 
 void paint(QWidget* widget, int backgroundBgr, int textBgr) {
     QPalette p = widget->palette();
@@ -167,20 +162,19 @@ void TFProcura_Prod::buildWindow() {
     setWindowTitle("FProcura_Prod");
     setAccessibleName("Busca de Produtos");
     setWindowModality(Qt::ApplicationModal);
-    // 863 x 510 outside, less the frame.
-    setFixedSize(855, 476);
+    // 863 x 510 outside, less the frame; it may grow, never shrink.
+    resize(855, 476);
+    setMinimumSize(855, 476);
     QRect area(330, 149, 863, 510);
     if (QScreen* screen = QApplication::primaryScreen())
         area = screen->availableGeometry();
     move(torvel::KeepOnScreen(QPoint(330, 149), QSize(863, 510), area));
-    QFont windowFont("MS Sans Serif");
-    windowFont.setStyleHint(QFont::SansSerif);
-    windowFont.setPointSize(8);
-    setFont(windowFont);
+    setFont(torvel::DesignPointFont("MS Sans Serif", 8));
 
     Label5 = makeLabel(this, "Label5", "Busca de Produtos", QRect(0, 0, width(), 27));
     Label5->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    Label5->setFont(pixelFont("Consolas", 20, true));
+    Label5->setFixedHeight(27);
+    Label5->setFont(torvel::DesignFont("Consolas", 20, true));
     paint(Label5, torvel::ColorRGB(0, 64, 0), torvel::kColorWhite);
 
     gLista = new TGListView(this);
@@ -207,9 +201,10 @@ void TFProcura_Prod::buildWindow() {
 
     Label1 = makeLabel(this, "Label1", QString(), QRect(5, 445, 840, 25));
     Label1->setAccessibleName(kLegendSpoken);
+    Label1->setFixedHeight(25);
     paint(Label1, torvel::ColorRGB(215, 235, 255), torvel::kColorBlack);
 
-    const QFont legendFont = pixelFont("Tahoma", 16, true);
+    const QFont legendFont = torvel::DesignFont("Tahoma", 16, true);
     Label2 = makeLabel(this, "Label2", kLegendKeys, QRect(9, 449, 836, 20));
     Label2->setFont(legendFont);
     paint(Label2, torvel::kColorNone, torvel::ColorRGB(255, 0, 0));
@@ -222,11 +217,13 @@ void TFProcura_Prod::buildWindow() {
     legend->setObjectName("Legenda");
     legend->setAccessibleName(kLegendSpoken);
     legend->setGeometry(Label1->geometry());
+    legend->setFixedHeight(25);
 
     Digitando = new QFrame(this);
     Digitando->setObjectName("Digitando");
     Digitando->setAccessibleName("Digitando");
     Digitando->setGeometry(237, 217, 332, 78);
+    Digitando->setFixedSize(332, 78);
     Digitando->setFrameStyle(QFrame::Box | QFrame::Plain);
     Digitando->setLineWidth(1);
     paint(Digitando, kPanelBgr, torvel::kColorBlack);
@@ -240,7 +237,7 @@ void TFProcura_Prod::buildWindow() {
 
     LTitulo = makeLabel(Digitando, "LTitulo", QString(), QRect(1, 1, 330, 23));
     LTitulo->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    LTitulo->setFont(pixelFont("Tahoma", 17, true));
+    LTitulo->setFont(torvel::DesignFont("Tahoma", 17, true));
     paint(LTitulo, torvel::ColorRGB(255, 0, 0), torvel::kColorWhite);
 
     FProcura = new TFloatEdit(Digitando);
@@ -252,13 +249,30 @@ void TFProcura_Prod::buildWindow() {
     FProcura->SetCharCaseUpper(true);
     FProcura->SetCaixaAlta(false);
     FProcura->SetAlignment(Qt::AlignHCenter);
-    FProcura->setFont(pixelFont("Lucida Sans", 23, true));
+    FProcura->setFont(torvel::DesignFont("Lucida Sans", 23, true));
     FProcura->SetColor(kPanelBgr);
     FProcura->SetFontColor(torvel::kColorNavy);
     FProcura->SetDigits(0);
     FProcura->SetNumerico(false);
     FProcura->SetOnKeyDown([this](QKeyEvent* event) { return FProcuraKeyDown(event); });
     FProcura->SetOnExit([this] { FProcuraExit(); });
+
+    // The title across the top, the list taking all extra room with the typing panel centred
+    // over it, the legend at the bottom; at 855 by 476 the others are at their design places.
+    auto* listArea = new QGridLayout;
+    listArea->setContentsMargins(4, 1, 9, 0);
+    listArea->addWidget(gLista, 0, 0);
+    listArea->addWidget(Digitando, 0, 0, Qt::AlignCenter);
+    auto* legendArea = new QGridLayout;
+    legendArea->setContentsMargins(5, 3, 10, 6);
+    legendArea->addWidget(Label1, 0, 0);
+    legendArea->addWidget(legend, 0, 0);
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    column->addWidget(Label5);
+    column->addLayout(listArea, 1);
+    column->addLayout(legendArea);
 
     // Window-level key handling: the window sees the keys meant for the list (and for itself
     // when nothing has the focus) before they do.

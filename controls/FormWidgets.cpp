@@ -11,8 +11,9 @@ namespace torvel {
 QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, QRect geometry) {
     auto* label = new QLabel(text, parent);
     label->setObjectName(name);
-    label->setAccessibleName(text.trimmed().isEmpty() ? QString(name) : text.trimmed());
+    // No fixed accessible name: Qt then reads the label's text as it is now.
     label->setGeometry(geometry);
+    label->setFixedSize(geometry.size());
     return label;
 }
 
@@ -23,6 +24,7 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const QString& captio
     button->setAccessibleName(caption.trimmed());
     button->setToolTip(hint);
     button->setGeometry(geometry);
+    button->setFixedSize(geometry.size());
     button->setAutoDefault(true); // a focused button takes Enter as a click
     if (glyph != QStyle::SP_CustomBase)
         button->setIcon(parent->style()->standardIcon(glyph));
@@ -32,7 +34,7 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const QString& captio
 QLabel* MakeValue(QWidget* parent, const char* name, const QString& accessible, const QString& text,
                   QRect geometry, Qt::Alignment alignment) {
     auto* label = MakeLabel(parent, name, text, geometry);
-    label->setAccessibleName(accessible);
+    label->setAccessibleDescription(accessible);
     label->setAlignment(alignment | Qt::AlignVCenter);
     label->setFrameShape(QFrame::Panel);
     label->setFrameShadow(QFrame::Sunken);
@@ -44,6 +46,7 @@ QLabel* MakeValue(QWidget* parent, const char* name, const QString& accessible, 
 QLabel* MakeCaption(QWidget* parent, const QString& text, QRect geometry) {
     auto* label = new QLabel(text, parent);
     label->setGeometry(geometry);
+    label->setFixedSize(geometry.size());
     label->setStyleSheet("background: rgb(0, 64, 128); color: white; font-weight: bold;");
     return label;
 }
@@ -54,7 +57,15 @@ QComboBox* MakeCombo(QWidget* parent, const char* name, const QString& accessibl
     combo->setAccessibleName(accessible);
     combo->setEditable(false);
     combo->setGeometry(geometry);
+    combo->setFixedSize(geometry.size());
     return combo;
+}
+
+void LetGrow(QWidget* widget, Qt::Orientations directions) {
+    if (directions & Qt::Horizontal)
+        widget->setMaximumWidth(QWIDGETSIZE_MAX);
+    if (directions & Qt::Vertical)
+        widget->setMaximumHeight(QWIDGETSIZE_MAX);
 }
 
 } // namespace torvel

@@ -1,5 +1,6 @@
 // The plain widgets of the main window's pages and panels, each made the one way: its design
-// name as objectName, a name for screen readers, and its place on the form.
+// name as objectName, what a screen reader says of it, and its design size (pages lay them out;
+// a widget that no layout holds stays at its design place).
 #pragma once
 
 #include <QRect>
@@ -13,14 +14,16 @@ class QWidget;
 
 namespace torvel {
 
-// A label named `name`; its accessible name is its trimmed text, or `name` when that is blank.
+// A label named `name`. A screen reader reads its current text, so a label whose text the
+// program changes is heard as it is shown.
 QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, QRect geometry);
 
 // A button that takes Enter as a click when focused; SP_CustomBase for no glyph.
 QPushButton* MakeButton(QWidget* parent, const char* name, const QString& caption,
                         const QString& hint, QRect geometry, QStyle::StandardPixmap glyph);
 
-// A field box: a sunken white label that shows a value.
+// A field box: a sunken white label that shows a value. A screen reader hears the value, with
+// `accessible` (the field's caption) as its description.
 QLabel* MakeValue(QWidget* parent, const char* name, const QString& accessible, const QString& text,
                   QRect geometry, Qt::Alignment alignment);
 
@@ -29,5 +32,9 @@ QLabel* MakeCaption(QWidget* parent, const QString& text, QRect geometry);
 
 // A pick-only combo.
 QComboBox* MakeCombo(QWidget* parent, const char* name, const QString& accessible, QRect geometry);
+
+// Lets a made widget take the room its layout gives it in these directions; its design size
+// stays its smallest.
+void LetGrow(QWidget* widget, Qt::Orientations directions);
 
 } // namespace torvel

@@ -8,6 +8,8 @@
 
 #include <QAction>
 #include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -15,8 +17,11 @@
 #include <QStackedWidget>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QVBoxLayout>
 #include <algorithm>
+#include <utility>
 
+using torvel::LetGrow;
 using torvel::MakeButton;
 using torvel::MakeCaption;
 using torvel::MakeLabel;
@@ -26,6 +31,75 @@ namespace {
 
 constexpr int kMaxObservationChars = 100;
 
+// The captions and legends of the page, which no handler reads.
+struct EditorLabels {
+    QLabel *pedido, *data, *item, *und, *unit, *qtd, *total;
+    QLabel *f3, *f3Legenda, *f4, *f4Legenda, *itens, *valorTotal;
+};
+
+// The design's places at 783 by 530: the order's number and date, the entry row (the
+// description box taking the extra width), the items taking all extra room, the legends and
+// totals under them (totals at the right), the buttons at the bottom ("Voltar" at the right).
+void layOutEditor(torvel::orders::OrderEditorControls& c, const EditorLabels& l) {
+    auto* heading = new QGridLayout;
+    heading->setHorizontalSpacing(8);
+    heading->setVerticalSpacing(0);
+    heading->addWidget(l.pedido, 0, 0);
+    heading->addWidget(c.Numero, 1, 0);
+    heading->addWidget(l.data, 0, 1);
+    heading->addWidget(c.Emissao, 1, 1);
+    heading->setColumnStretch(2, 1);
+
+    auto* entry = new QGridLayout;
+    entry->setHorizontalSpacing(4);
+    entry->setVerticalSpacing(0);
+    const std::pair<QLabel*, QWidget*> fields[] = {
+        {l.item, c.cProd}, {nullptr, c.Descricao}, {l.und, c.UND},       {l.unit, c.vUnit},
+        {l.qtd, c.Qtd},    {l.total, c.vTotal},    {nullptr, c.B_Lancar}};
+    int col = 0;
+    for (const auto& [caption, field] : fields) {
+        if (caption)
+            entry->addWidget(caption, 0, col);
+        entry->addWidget(field, 1, col, Qt::AlignTop);
+        ++col;
+    }
+    entry->setColumnStretch(1, 1);
+
+    // Each widget with the gap that follows it; 0 for none, -1 for the stretch.
+    const std::pair<QWidget*, int> line[] = {{l.f3, 2},         {l.f3Legenda, 6}, {l.f4, 2},
+                                             {l.f4Legenda, -1}, {l.itens, 2},     {c.Itens, 28},
+                                             {l.valorTotal, 0}, {c.VLNota, 0}};
+    auto* legends = new QHBoxLayout;
+    legends->setSpacing(0);
+    for (const auto& [widget, gap] : line) {
+        legends->addWidget(widget, 0, Qt::AlignVCenter);
+        if (gap < 0)
+            legends->addStretch(1);
+        else if (gap > 0)
+            legends->addSpacing(gap);
+    }
+
+    auto* buttons = new QHBoxLayout;
+    buttons->setSpacing(12);
+    buttons->addWidget(c.B_Salva);
+    buttons->addWidget(c.B_Cancela);
+    buttons->addStretch(1);
+    buttons->addWidget(c.B_Volta);
+
+    auto* column = new QVBoxLayout(c.PageCadastro);
+    column->setContentsMargins(12, 6, 12, 20);
+    column->setSpacing(0);
+    column->addLayout(heading);
+    column->addSpacing(10);
+    column->addLayout(entry);
+    column->addSpacing(6);
+    column->addWidget(c.gProd, 1);
+    column->addSpacing(6);
+    column->addLayout(legends);
+    column->addSpacing(22);
+    column->addLayout(buttons);
+}
+
 } // namespace
 
 void TFCentral::buildEditorPage() {
@@ -33,40 +107,44 @@ void TFCentral::buildEditorPage() {
     PageCadastro->setObjectName("Cadastro");
     Notebook1->addWidget(PageCadastro);
     QWidget* p = PageCadastro;
+    EditorLabels l;
 
-    MakeCaption(p, " Pedido ", QRect(12, 6, 120, 20));
+    l.pedido = MakeCaption(p, " Pedido ", QRect(12, 6, 120, 20));
     Numero = MakeValue(p, "Numero", "Pedido", "Novo", QRect(12, 26, 120, 26), Qt::AlignHCenter);
-    MakeCaption(p, " Data ", QRect(140, 6, 150, 20));
+    l.data = MakeCaption(p, " Data ", QRect(140, 6, 150, 20));
     Emissao = MakeValue(p, "Emissao", "Data", "00/00/0000 00:00", QRect(140, 26, 150, 26),
                         Qt::AlignHCenter);
 
     const int capY = 62, rowY = 82, h = 28;
-    MakeCaption(p, " Item ", QRect(12, capY, 110, 20));
+    l.item = MakeCaption(p, " Item ", QRect(12, capY, 110, 20));
     cProd = new TFloatEdit(p);
     cProd->setObjectName("cProd");
     cProd->setAccessibleName("Item");
     cProd->setGeometry(12, rowY, 110, h);
+    cProd->setFixedSize(110, h);
     cProd->SetCaixaAlta(true);
     cProd->SetCharCaseUpper(true);
     cProd->setAlignment(Qt::AlignCenter);
     cProd->setMaxLength(40);
     Descricao = MakeValue(p, "Descricao", QString::fromUtf8("Descrição"), "",
                           QRect(126, rowY, 290, h), Qt::AlignLeft);
-    MakeCaption(p, " UN ", QRect(420, capY, 44, 20));
+    LetGrow(Descricao, Qt::Horizontal); // the description takes the row's extra width
+    l.und = MakeCaption(p, " UN ", QRect(420, capY, 44, 20));
     UND = MakeValue(p, "UND", "UN", "", QRect(420, rowY, 44, h), Qt::AlignHCenter);
-    MakeCaption(p, " V. Unit ", QRect(468, capY, 80, 20));
+    l.unit = MakeCaption(p, " V. Unit ", QRect(468, capY, 80, 20));
     vUnit = MakeValue(p, "vUnit", "V. Unit", "0,00", QRect(468, rowY, 80, h), Qt::AlignRight);
-    MakeCaption(p, " Qtd ", QRect(552, capY, 80, 20));
+    l.qtd = MakeCaption(p, " Qtd ", QRect(552, capY, 80, 20));
     Qtd = new TFloatEdit(p);
     Qtd->setObjectName("Qtd");
     Qtd->setAccessibleName("Qtd");
     Qtd->setGeometry(552, rowY, 80, h);
+    Qtd->setFixedSize(80, h);
     Qtd->SetNumerico(true);
     Qtd->SetDigits(3);
     Qtd->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     Qtd->setMaxLength(999);
     Qtd->SetText("1");
-    MakeCaption(p, " Total ", QRect(636, capY, 84, 20));
+    l.total = MakeCaption(p, " Total ", QRect(636, capY, 84, 20));
     vTotal = MakeValue(p, "vTotal", "Total", "", QRect(636, rowY, 84, h), Qt::AlignRight);
     B_Lancar = MakeButton(p, "B_Lancar", "OK", QString::fromUtf8("Lançar."),
                           QRect(724, rowY - 1, 48, h + 2), QStyle::SP_CustomBase);
@@ -93,15 +171,16 @@ void TFCentral::buildEditorPage() {
     ExcluirItem1->setObjectName("ExcluirItem1");
     gProd->SetPopupMenu(PopupMenu1);
 
-    auto* f3 = MakeCaption(p, " F3 ", QRect(12, 426, 30, 20));
-    f3->setObjectName("LF3");
-    MakeLabel(p, "LF3Legenda", " - Procurar", QRect(44, 426, 90, 20));
-    auto* f4 = MakeCaption(p, " F4 ", QRect(140, 426, 30, 20));
-    f4->setObjectName("LF4");
-    MakeLabel(p, "LF4Legenda", QString::fromUtf8(" - Observações"), QRect(172, 426, 110, 20));
-    MakeLabel(p, "LItens", "Itens", QRect(420, 424, 40, 24));
+    l.f3 = MakeCaption(p, " F3 ", QRect(12, 426, 30, 20));
+    l.f3->setObjectName("LF3");
+    l.f3Legenda = MakeLabel(p, "LF3Legenda", " - Procurar", QRect(44, 426, 90, 20));
+    l.f4 = MakeCaption(p, " F4 ", QRect(140, 426, 30, 20));
+    l.f4->setObjectName("LF4");
+    l.f4Legenda =
+        MakeLabel(p, "LF4Legenda", QString::fromUtf8(" - Observações"), QRect(172, 426, 110, 20));
+    l.itens = MakeLabel(p, "LItens", "Itens", QRect(420, 424, 40, 24));
     Itens = MakeValue(p, "Itens", "Itens", "0", QRect(462, 424, 50, 24), Qt::AlignHCenter);
-    MakeLabel(p, "LValorTotal", " Valor Total.:", QRect(540, 424, 100, 24));
+    l.valorTotal = MakeLabel(p, "LValorTotal", " Valor Total.:", QRect(540, 424, 100, 24));
     VLNota = MakeValue(p, "VLNota", "Valor Total", "0", QRect(640, 424, 131, 24), Qt::AlignRight);
     VLNota->setStyleSheet("background: white; padding: 0 3px; font-weight: bold;");
 
@@ -115,6 +194,7 @@ void TFCentral::buildEditorPage() {
                          QStyle::SP_ArrowBack);
     B_Volta->setFocusPolicy(Qt::ClickFocus); // skipped by Tab
 
+    // Over the list, at its design place, whatever the size of the window.
     OBS = new QFrame(p);
     OBS->setObjectName("OBS");
     OBS->setAccessibleName(QString::fromUtf8("Observações"));
@@ -132,6 +212,8 @@ void TFCentral::buildEditorPage() {
     Button1 = MakeButton(OBS, "Button1", "ESC - Fechar", "", QRect(328, 158, 120, 32),
                          QStyle::SP_DialogCloseButton);
     OBS->setVisible(false);
+
+    layOutEditor(*this, l);
 
     QWidget::setTabOrder(cProd, Qtd);
     QWidget::setTabOrder(Qtd, B_Lancar);

@@ -6,14 +6,48 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QFontMetrics>
+#include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
 #include <QStackedWidget>
+#include <QStyle>
+#include <QStyleOptionViewItem>
+#include <QVBoxLayout>
 
+#include <algorithm>
+
+using torvel::LetGrow;
 using torvel::MakeButton;
 using torvel::MakeCombo;
 using torvel::MakeLabel;
+
+namespace {
+
+// The Emissao column shows "DD/MM/YYYY HH:MM": as wide as the style makes a cell for that text in
+// the list's font (with the widest digit everywhere), plus the grid line; never narrower than its
+// design width.
+int emissaoWidth(const TGListView& list, int designWidth) {
+    const QFontMetrics metrics(list.font());
+    QChar widest('0');
+    for (char d = '1'; d <= '9'; ++d)
+        if (metrics.horizontalAdvance(QChar(d)) > metrics.horizontalAdvance(widest))
+            widest = QChar(d);
+    QStyleOptionViewItem cell;
+    cell.initFrom(&list);
+    cell.font = list.font();
+    cell.fontMetrics = metrics;
+    cell.features = QStyleOptionViewItem::HasDisplay;
+    cell.text = QStringLiteral("00/00/0000 00:00");
+    cell.text.replace(QChar('0'), widest);
+    const int needed =
+        list.style()->sizeFromContents(QStyle::CT_ItemViewItem, &cell, QSize(), &list).width();
+    return std::max(designWidth, needed + 1);
+}
+
+} // namespace
 
 void TFCentral::buildListPage() {
     PageDefault = new QWidget;
@@ -23,13 +57,14 @@ void TFCentral::buildListPage() {
 
     Label4 = MakeLabel(p, "Label4", " Mostrar meus Documentos ", QRect(12, 6, 260, 24));
     Label4->setStyleSheet("font-weight: bold; font-size: 15px; color: rgb(0, 64, 128);");
-    MakeLabel(p, "LMes", QString::fromUtf8("Mês.:"), QRect(12, 40, 40, 26));
+    QLabel* lMes = MakeLabel(p, "LMes", QString::fromUtf8("Mês.:"), QRect(12, 40, 40, 26));
     ComboBox = MakeCombo(p, "ComboBox", QString::fromUtf8("Mês"), QRect(54, 40, 130, 26));
     for (const char* month : torvel::orders::kMonthNames)
         ComboBox->addItem(QString::fromUtf8(month));
     ComboBox->addItem("Todos");
     ComboBox->setCurrentIndex(12);
-    MakeLabel(p, "LSituacao", QString::fromUtf8("Situação.:"), QRect(196, 40, 70, 26));
+    QLabel* lSituacao =
+        MakeLabel(p, "LSituacao", QString::fromUtf8("Situação.:"), QRect(196, 40, 70, 26));
     qSituacao = MakeCombo(p, "qSituacao", QString::fromUtf8("Situação"), QRect(268, 40, 130, 26));
     for (const char* s : {"Aberto", "Concluida", "Cancelado", "Todos"})
         qSituacao->addItem(s);
@@ -48,7 +83,7 @@ void TFCentral::buildListPage() {
     gPedido->AddColumn("Doc", 60, Qt::AlignHCenter);
     gPedido->AddColumn(QString::fromUtf8("Observaçoes"), 300, Qt::AlignLeft);
     gPedido->AddColumn("Situacao", 130, Qt::AlignHCenter);
-    gPedido->AddColumn("Emissao", 90, Qt::AlignHCenter);
+    gPedido->AddColumn("Emissao", emissaoWidth(*gPedido, 90), Qt::AlignHCenter);
     gPedido->SetCorZebra(13303807);
     gPedido->SetCheckCor(8454016);
     gPedido->SetCheckboxes(false);
@@ -70,15 +105,53 @@ void TFCentral::buildListPage() {
                         QString::fromUtf8("Inclui um novo Lançamento!  (Ctrl + N)"),
                         QRect(214, 470, 170, 40), QStyle::SP_FileIcon);
     B_Novo->setEnabled(false);
+    // Hidden for good: no layout holds it.
     BitBtn1 = MakeButton(p, "BitBtn1", "Atualizar Itens", "", QRect(600, 470, 160, 40),
                          QStyle::SP_BrowserReload);
     BitBtn1->setVisible(false);
 
     Panel1 = MakeLabel(p, "Panel1", "SELECIONE A EMPRESA", QRect(0, 0, 783, 530));
+    LetGrow(Panel1, Qt::Horizontal | Qt::Vertical);
+    Panel1->setMinimumSize(0, 0);
     Panel1->setAlignment(Qt::AlignCenter);
     Panel1->setAutoFillBackground(true);
     Panel1->setStyleSheet("background: rgb(0, 128, 0); color: white; font-size: 28px;"
                           "font-weight: bold;");
+
+    // The design's places at 783 by 530: the heading, the filters with the user's id at the
+    // right, the list taking all extra room, the buttons under it; Panel1 over the whole page.
+    auto* filters = new QHBoxLayout;
+    filters->setSpacing(0);
+    filters->addWidget(lMes, 0, Qt::AlignVCenter);
+    filters->addSpacing(2);
+    filters->addWidget(ComboBox, 0, Qt::AlignVCenter);
+    filters->addSpacing(12);
+    filters->addWidget(lSituacao, 0, Qt::AlignVCenter);
+    filters->addSpacing(2);
+    filters->addWidget(qSituacao, 0, Qt::AlignVCenter);
+    filters->addSpacing(12);
+    filters->addWidget(B_Listar);
+    filters->addStretch(1);
+    filters->addWidget(Label3, 0, Qt::AlignVCenter);
+    auto* buttons = new QHBoxLayout;
+    buttons->setSpacing(12);
+    buttons->addWidget(B_Altera);
+    buttons->addWidget(B_Novo);
+    buttons->addStretch(1);
+    auto* column = new QVBoxLayout;
+    column->setContentsMargins(12, 6, 12, 20);
+    column->setSpacing(0);
+    column->addWidget(Label4, 0, Qt::AlignLeft);
+    column->addSpacing(8);
+    column->addLayout(filters);
+    column->addSpacing(10);
+    column->addWidget(gPedido, 1);
+    column->addSpacing(12);
+    column->addLayout(buttons);
+    auto* page = new QGridLayout(p);
+    page->setContentsMargins(0, 0, 0, 0);
+    page->addLayout(column, 0, 0);
+    page->addWidget(Panel1, 0, 0);
 }
 
 void TFCentral::connectListPage() {

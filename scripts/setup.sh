@@ -10,7 +10,9 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     clang libclang-rt-14-dev clang-format
     xvfb xauth xdotool x11-utils imagemagick curl
-    sqlite3 fonts-dejavu-core
+    sqlite3
+    # the stand-ins for the designs' fonts (controls/Fonts.cpp)
+    fonts-dejavu-core fonts-dejavu-extra fonts-liberation2
     dpkg-dev file desktop-file-utils appstream
 )
 
