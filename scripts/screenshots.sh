@@ -24,9 +24,7 @@ mkdir -m 700 "$work/runtime"
 export XDG_RUNTIME_DIR=$work/runtime
 xvfb_pid= server_pid= app_pid=
 cleanup() {
-    stop_process "$app_pid"
-    stop_process "$server_pid"
-    stop_process "$xvfb_pid"
+    stop_started
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -35,16 +33,9 @@ fail() {
     exit 1
 }
 
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$work/display" >/dev/null \
-    2>"$work/xvfb.log" &
-xvfb_pid=$!
-poll 20 "the X server" test -s "$work/display"
-export DISPLAY=":$(head -1 "$work/display")"
+start_x_server "$work"
 
-"$server_exe" --port 0 --db "$work/server.db" --quiet >"$work/server.out" 2>"$work/server.log" &
-server_pid=$!
-poll 20 "the order server" grep -q '^torvel-server listening on ' "$work/server.out"
-address=$(sed -n '1s/^torvel-server listening on //p' "$work/server.out" | tr -d '\r')
+start_order_server 20 "$server_exe" "$work" --quiet
 
 cp "$app_exe" "$work/app/UniTorvel"
 printf '[CONFIGURACAO]\r\nCRF=12.345.678/0001-95\r\nIDS=34 - TORVEL CDC BELVO\r\nSERVIDOR=%s\r\n' \

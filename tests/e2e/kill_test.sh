@@ -36,9 +36,7 @@ rm -f "$artifacts"/kill-*
 
 xvfb_pid= server_pid= app_pid=
 cleanup() {
-    stop_process "$app_pid"
-    stop_process "$server_pid"
-    stop_process "$xvfb_pid"
+    stop_started
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -67,18 +65,10 @@ temporaries() { (cd "$dir" && ls -A | grep -E '^\..+\.replacing-......$' || true
 # Milliseconds as a sleep argument.
 seconds_of() { printf '%d.%03d' $(($1 / 1000)) $(($1 % 1000)); }
 
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$work/display" >/dev/null \
-    2>"$work/xvfb.log" &
-xvfb_pid=$!
-poll 20 "the X server" test -s "$work/display"
-export DISPLAY=":$(head -1 "$work/display")"
+start_x_server "$work"
 
 # A catalogue large enough that its write takes a while, so that kills land inside it.
-"$server_exe" --port 0 --db "$work/server.db" --products "${TORVEL_KILL_PRODUCTS:-100000}" \
-    >"$work/server.out" 2>"$work/server.log" &
-server_pid=$!
-poll 60 "the order server" grep -q '^torvel-server listening on ' "$work/server.out"
-address=$(sed -n '1s/^torvel-server listening on //p' "$work/server.out" | tr -d '\r')
+start_order_server 60 "$server_exe" "$work" --products "${TORVEL_KILL_PRODUCTS:-100000}"
 api="http://$address/api/torvel"
 
 cp "$app_exe" "$dir/UniTorvel"

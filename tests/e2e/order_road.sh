@@ -38,9 +38,7 @@ rm -f "$artifacts"/*
 
 xvfb_pid= server_pid= app_pid=
 cleanup() {
-    stop_process "$app_pid"
-    stop_process "$server_pid"
-    stop_process "$xvfb_pid"
+    stop_started
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -112,11 +110,7 @@ stop_program() {
 }
 
 # The X server, on a display number it picks itself.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$work/display" >/dev/null \
-    2>"$work/xvfb.log" &
-xvfb_pid=$!
-poll 20 "the X server" test -s "$work/display"
-export DISPLAY=":$(head -1 "$work/display")"
+start_x_server "$work"
 step "X server on $DISPLAY"
 # The accented letters typed below get keys of their own (see BindKeys.cpp).
 "$bind_keys" ccedilla uacute atilde || fail "cannot bind the accented letters to keys"
@@ -138,11 +132,7 @@ if [[ $scheme == https ]]; then
     tls_args=(--tls-cert "$tls/server.pem" --tls-key "$tls/server.key")
     curl_tls=(--cacert "$tls/ca.pem")
 fi
-"$server_exe" --port 0 --db "$work/server.db" "${tls_args[@]}" >"$work/server.out" \
-    2>"$work/server.log" &
-server_pid=$!
-poll 20 "the order server" grep -q '^torvel-server listening on ' "$work/server.out"
-address=$(sed -n '1s/^torvel-server listening on //p' "$work/server.out" | tr -d '\r')
+start_order_server 20 "$server_exe" "$work" "${tls_args[@]}"
 api="$scheme://$address/api/torvel"
 step "order server on $scheme://$address"
 # The server logs every request it reads.

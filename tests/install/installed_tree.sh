@@ -30,9 +30,7 @@ rm -f "$artifacts"/*
 
 xvfb_pid= server_pid= app_pid=
 cleanup() {
-    stop_process "$app_pid"
-    stop_process "$server_pid"
-    stop_process "$xvfb_pid"
+    stop_started
     chmod -R u+w "$work" 2>/dev/null || true
     rm -rf "$work"
 }
@@ -92,17 +90,9 @@ icon=$(sed -n 's/^Icon=//p' "$desktop")
 step "tree, desktop entry, metainfo and manual page are valid"
 
 # --- The installed program. -----------------------------------------------------------------
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$work/display" >/dev/null \
-    2>"$work/xvfb.log" &
-xvfb_pid=$!
-poll 20 "the X server" test -s "$work/display"
-export DISPLAY=":$(head -1 "$work/display")"
+start_x_server "$work"
 
-"$prefix/bin/torvel-server" --port 0 --db "$work/server.db" --quiet >"$work/server.out" \
-    2>"$work/server.log" &
-server_pid=$!
-poll 20 "the order server" grep -qs '^torvel-server listening on ' "$work/server.out"
-address=$(sed -n '1s/^torvel-server listening on //p' "$work/server.out" | tr -d '\r')
+start_order_server 20 "$prefix/bin/torvel-server" "$work" --quiet
 
 visible() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1; }
 has_focus() { [[ "$(xdotool getwindowfocus 2>/dev/null)" == "$1" ]]; }

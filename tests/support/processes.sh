@@ -43,3 +43,32 @@ poll() {
         sleep 0.05
     done
 }
+
+# start_x_server <folder>: a bare X server on a display number it picks itself (its files in the
+# folder); sets xvfb_pid and exports DISPLAY.
+start_x_server() {
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$1/display" >/dev/null \
+        2>"$1/xvfb.log" &
+    xvfb_pid=$!
+    poll 20 "the X server" test -s "$1/display"
+    export DISPLAY=":$(head -1 "$1/display")"
+}
+
+# start_order_server <seconds> <torvel-server> <folder> [option...]: the order server on a free
+# loopback port over <folder>/server.db, its output and log in the folder; waits up to <seconds>
+# for it to listen; sets server_pid and address ("127.0.0.1:<port>").
+start_order_server() {
+    local seconds=$1 exe=$2 folder=$3
+    shift 3
+    "$exe" --port 0 --db "$folder/server.db" "$@" >"$folder/server.out" 2>"$folder/server.log" &
+    server_pid=$!
+    poll "$seconds" "the order server" grep -qs '^torvel-server listening on ' "$folder/server.out"
+    address=$(sed -n '1s/^torvel-server listening on //p' "$folder/server.out" | tr -d '\r')
+}
+
+# stop_started: ends what the script started (app_pid, server_pid, xvfb_pid), the program first.
+stop_started() {
+    stop_process "$app_pid"
+    stop_process "$server_pid"
+    stop_process "$xvfb_pid"
+}
