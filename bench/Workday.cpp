@@ -95,6 +95,8 @@ int main(int argc, char** argv) {
         char pattern[] = "/tmp/torvel-workday-XXXXXX";
         work = mkdtemp(pattern);
     }
+    // The run changes into its folder, after which a relative name would point elsewhere.
+    work = fs::absolute(work).string();
     const fs::path data = fs::path(work) / "data", run = fs::path(work) / "run";
     fs::remove_all(run);
     fs::create_directories(data);
@@ -144,6 +146,13 @@ int main(int argc, char** argv) {
     choose(0);
     // The start: the window up and its first store checked.
     const int fdsAtStart = countFds(), threadsAtStart = countThreads();
+    if (!torvel::FileExists(torvel::kCatalogueFileName)) {
+        const auto& shown = torvel::testing::Boxes();
+        std::fprintf(stderr, "workday: the store check downloaded no catalogue%s%s\n",
+                     shown.empty() ? "" : "; the first box: ",
+                     shown.empty() ? "" : shown.front().text.toUtf8().constData());
+        return 1;
+    }
     const std::vector<std::string> codes = productCodes(100);
     if (codes.size() < 10) {
         std::fprintf(stderr, "workday: the catalogue has %zu products of store %s\n", codes.size(),
