@@ -10,6 +10,7 @@
 #include "bench/Processes.h"
 #include "server/DemoData.h"
 #include "server/ServerDb.h"
+#include "util/uFuncoes.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -71,13 +72,21 @@ struct ClientResult {
     int uploads = 0;
 };
 
+// A record of the order list: doc|observations|situation|issued.
+struct Listed {
+    std::string doc, obs;
+};
+Listed ReadListed(const std::string& record) {
+    std::vector<std::string> fields = torvel::SplitAt(record, '|');
+    fields.resize(std::max<std::size_t>(fields.size(), 2));
+    return {fields[0], fields[1]};
+}
+
 // The doc of the order with these observations in a list reply, or "" when it is not there.
 std::string DocOf(const std::vector<std::string>& records, const std::string& obs) {
-    for (const std::string& record : records) {
-        auto bar = record.find('|');
-        if (bar != std::string::npos && record.compare(bar + 1, obs.size() + 1, obs + "|") == 0)
-            return record.substr(0, bar);
-    }
+    for (const std::string& record : records)
+        if (Listed listed = ReadListed(record); listed.obs == obs)
+            return listed.doc;
     return {};
 }
 
@@ -290,10 +299,9 @@ int main(int argc, char** argv) {
             std::vector<std::string> docs;
             for (const std::string& record :
                  api.ListOrders(static_cast<std::int32_t>(UserOf(c)), kStore)) {
-                auto bar = record.find('|');
-                auto next = record.find('|', bar + 1);
-                ++seen[record.substr(bar + 1, next - bar - 1)];
-                docs.push_back(record.substr(0, bar));
+                Listed listed = ReadListed(record);
+                ++seen[listed.obs];
+                docs.push_back(listed.doc);
             }
             for (const auto& [obs, count] : seen)
                 wrong += count != 1;

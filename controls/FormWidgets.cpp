@@ -1,8 +1,12 @@
 #include "controls/FormWidgets.h"
 
+#include "controls/FlEdit.h"
+
+#include <QAction>
 #include <QComboBox>
 #include <QFrame>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QWidget>
 
@@ -59,6 +63,22 @@ QComboBox* MakeCombo(QWidget* parent, const char* name, const QString& accessibl
     combo->setGeometry(geometry);
     combo->setFixedSize(geometry.size());
     return combo;
+}
+
+TFloatEdit* MakeEntry(QWidget* parent, const char* name, const QString& accessible,
+                      QRect geometry) {
+    auto* edit = new TFloatEdit(parent);
+    edit->setObjectName(name);
+    edit->setAccessibleName(accessible);
+    edit->setGeometry(geometry);
+    edit->setFixedSize(geometry.size());
+    return edit;
+}
+
+QAction* MakeMenuItem(QMenu* menu, const char* name, const QString& caption) {
+    QAction* item = menu->addAction(caption);
+    item->setObjectName(name);
+    return item;
 }
 
 void LetGrow(QWidget* widget, Qt::Orientations directions) {

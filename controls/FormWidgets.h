@@ -7,10 +7,13 @@
 #include <QString>
 #include <QStyle>
 
+class QAction;
 class QComboBox;
 class QLabel;
+class QMenu;
 class QPushButton;
 class QWidget;
+class TFloatEdit;
 
 namespace torvel {
 
@@ -32,6 +35,12 @@ QLabel* MakeCaption(QWidget* parent, const QString& text, QRect geometry);
 
 // A pick-only combo.
 QComboBox* MakeCombo(QWidget* parent, const char* name, const QString& accessible, QRect geometry);
+
+// An entry field of a page; its kind (numeric, capitals, ...) is set by the caller.
+TFloatEdit* MakeEntry(QWidget* parent, const char* name, const QString& accessible, QRect geometry);
+
+// An item of a popup menu, named `name`; screen readers read its caption.
+QAction* MakeMenuItem(QMenu* menu, const char* name, const QString& caption);
 
 // Lets a made widget take the room its layout gives it in these directions; its design size
 // stays its smallest.

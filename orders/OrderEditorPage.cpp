@@ -24,7 +24,9 @@
 using torvel::LetGrow;
 using torvel::MakeButton;
 using torvel::MakeCaption;
+using torvel::MakeEntry;
 using torvel::MakeLabel;
+using torvel::MakeMenuItem;
 using torvel::MakeValue;
 
 namespace {
@@ -117,11 +119,7 @@ void TFCentral::buildEditorPage() {
 
     const int capY = 62, rowY = 82, h = 28;
     l.item = MakeCaption(p, " Item ", QRect(12, capY, 110, 20));
-    cProd = new TFloatEdit(p);
-    cProd->setObjectName("cProd");
-    cProd->setAccessibleName("Item");
-    cProd->setGeometry(12, rowY, 110, h);
-    cProd->setFixedSize(110, h);
+    cProd = MakeEntry(p, "cProd", "Item", QRect(12, rowY, 110, h));
     cProd->SetCaixaAlta(true);
     cProd->SetCharCaseUpper(true);
     cProd->setAlignment(Qt::AlignCenter);
@@ -134,11 +132,7 @@ void TFCentral::buildEditorPage() {
     l.unit = MakeCaption(p, " V. Unit ", QRect(468, capY, 80, 20));
     vUnit = MakeValue(p, "vUnit", "V. Unit", "0,00", QRect(468, rowY, 80, h), Qt::AlignRight);
     l.qtd = MakeCaption(p, " Qtd ", QRect(552, capY, 80, 20));
-    Qtd = new TFloatEdit(p);
-    Qtd->setObjectName("Qtd");
-    Qtd->setAccessibleName("Qtd");
-    Qtd->setGeometry(552, rowY, 80, h);
-    Qtd->setFixedSize(80, h);
+    Qtd = MakeEntry(p, "Qtd", "Qtd", QRect(552, rowY, 80, h));
     Qtd->SetNumerico(true);
     Qtd->SetDigits(3);
     Qtd->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -165,10 +159,8 @@ void TFCentral::buildEditorPage() {
     gProd->SetCheckboxes(true);
     PopupMenu1 = new QMenu(gProd);
     PopupMenu1->setObjectName("PopupMenu1");
-    A1 = PopupMenu1->addAction("Alterar Produto");
-    A1->setObjectName("A1");
-    ExcluirItem1 = PopupMenu1->addAction("Excluir Item");
-    ExcluirItem1->setObjectName("ExcluirItem1");
+    A1 = MakeMenuItem(PopupMenu1, "A1", "Alterar Produto");
+    ExcluirItem1 = MakeMenuItem(PopupMenu1, "ExcluirItem1", "Excluir Item");
     gProd->SetPopupMenu(PopupMenu1);
 
     l.f3 = MakeCaption(p, " F3 ", QRect(12, 426, 30, 20));

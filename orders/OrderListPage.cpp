@@ -23,6 +23,7 @@ using torvel::LetGrow;
 using torvel::MakeButton;
 using torvel::MakeCombo;
 using torvel::MakeLabel;
+using torvel::MakeMenuItem;
 
 namespace {
 
@@ -89,12 +90,9 @@ void TFCentral::buildListPage() {
     gPedido->SetCheckboxes(false);
     PopupMenu2 = new QMenu(gPedido);
     PopupMenu2->setObjectName("PopupMenu2");
-    CancelarPedido1 = PopupMenu2->addAction("Cancelar Pedido");
-    CancelarPedido1->setObjectName("CancelarPedido1");
-    DuplicarPedido1 = PopupMenu2->addAction("Duplicar Pedido");
-    DuplicarPedido1->setObjectName("DuplicarPedido1");
-    VisualizarPedido1 = PopupMenu2->addAction("Visualizar Pedido");
-    VisualizarPedido1->setObjectName("VisualizarPedido1");
+    CancelarPedido1 = MakeMenuItem(PopupMenu2, "CancelarPedido1", "Cancelar Pedido");
+    DuplicarPedido1 = MakeMenuItem(PopupMenu2, "DuplicarPedido1", "Duplicar Pedido");
+    VisualizarPedido1 = MakeMenuItem(PopupMenu2, "VisualizarPedido1", "Visualizar Pedido");
     gPedido->SetPopupMenu(PopupMenu2);
 
     B_Altera = MakeButton(p, "B_Altera", "  Alterar Selecionado",

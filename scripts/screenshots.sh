@@ -18,16 +18,8 @@ unset WAYLAND_DISPLAY QT_QPA_PLATFORMTHEME QT_STYLE_OVERRIDE QT_SCALE_FACTOR
 source "$root/tests/support/processes.sh"
 require_tools screenshots Xvfb xdotool import identify
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/torvel-shots-XXXXXX")
+start_work shots
 mkdir -p "$out" "$work/app"
-mkdir -m 700 "$work/runtime"
-export XDG_RUNTIME_DIR=$work/runtime
-xvfb_pid= server_pid= app_pid=
-cleanup() {
-    stop_started
-    rm -rf "$work"
-}
-trap cleanup EXIT
 fail() {
     echo "screenshots: FAILED: $*" >&2
     exit 1

@@ -357,13 +357,16 @@ TEST_F(TransportFaults, EveryScenarioEndsInTimeWithItsOutcome) {
                     std::optional<test::TlsFront> front;
                     switch (s.tls) {
                     case Tls::None:
-                    case Tls::Untrusted:
-                    case Tls::NoCaFile:
                         if (https)
                             front.emplace(certs.trusted, server.Port());
-                        caFile = s.tls == Tls::Untrusted  ? ""
-                                 : s.tls == Tls::NoCaFile ? "missing.pem"
-                                                          : caFile;
+                        break;
+                    case Tls::Untrusted:
+                        front.emplace(certs.trusted, server.Port());
+                        caFile.clear();
+                        break;
+                    case Tls::NoCaFile:
+                        front.emplace(certs.trusted, server.Port());
+                        caFile = "missing.pem";
                         break;
                     case Tls::SelfSigned:
                         front.emplace(certs.selfSigned, server.Port());

@@ -27,19 +27,10 @@ unset WAYLAND_DISPLAY QT_QPA_PLATFORMTHEME QT_STYLE_OVERRIDE
 source "$(dirname "$0")/../support/processes.sh"
 require_tools kill_test Xvfb xdotool xwininfo curl
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/torvel-kill-XXXXXX")
+start_work kill
 dir=$work/install
 mkdir -p "$dir" "$artifacts"
-mkdir -m 700 "$work/runtime"
-export XDG_RUNTIME_DIR=$work/runtime
 rm -f "$artifacts"/kill-*
-
-xvfb_pid= server_pid= app_pid=
-cleanup() {
-    stop_started
-    rm -rf "$work"
-}
-trap cleanup EXIT
 
 cycle=0 moment=
 fail() {

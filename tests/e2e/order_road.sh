@@ -29,19 +29,10 @@ unset WAYLAND_DISPLAY QT_QPA_PLATFORMTHEME QT_STYLE_OVERRIDE
 source "$(dirname "$0")/../support/processes.sh"
 require_tools order_road Xvfb xdotool xprop xwininfo import identify curl openssl
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/torvel-e2e-XXXXXX")
+start_work e2e
 dir=$work/install # the program's directory and its current directory
 mkdir -p "$dir" "$artifacts"
-mkdir -m 700 "$work/runtime"
-export XDG_RUNTIME_DIR=$work/runtime
 rm -f "$artifacts"/*
-
-xvfb_pid= server_pid= app_pid=
-cleanup() {
-    stop_started
-    rm -rf "$work"
-}
-trap cleanup EXIT
 
 step() { echo "order_road: $*"; }
 

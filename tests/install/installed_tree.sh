@@ -21,20 +21,10 @@ unset WAYLAND_DISPLAY QT_QPA_PLATFORMTHEME QT_STYLE_OVERRIDE XDG_CONFIG_HOME XDG
 source "$(dirname "$0")/../support/processes.sh"
 require_tools installed_tree Xvfb xdotool xwininfo import identify desktop-file-validate appstreamcli
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/torvel-install-XXXXXX")
+start_work install
 prefix=$work/prefix
 mkdir -p "$artifacts" "$work/elsewhere"
-mkdir -m 700 "$work/runtime"
-export XDG_RUNTIME_DIR=$work/runtime
 rm -f "$artifacts"/*
-
-xvfb_pid= server_pid= app_pid=
-cleanup() {
-    stop_started
-    chmod -R u+w "$work" 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
 
 step() { echo "installed_tree: $*"; }
 fail() {

@@ -72,3 +72,14 @@ stop_started() {
     stop_process "$server_pid"
     stop_process "$xvfb_pid"
 }
+
+# start_work <name>: a fresh folder for the run in $work, with a private runtime folder for the
+# programs; at exit what the script started is ended and the folder removed (read-only parts
+# too).
+start_work() {
+    work=$(mktemp -d "${TMPDIR:-/tmp}/torvel-$1-XXXXXX")
+    mkdir -m 700 "$work/runtime"
+    export XDG_RUNTIME_DIR=$work/runtime
+    xvfb_pid= server_pid= app_pid=
+    trap 'stop_started; chmod -R u+w "$work" 2>/dev/null || true; rm -rf "$work"' EXIT
+}
