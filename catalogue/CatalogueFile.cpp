@@ -84,24 +84,38 @@ bool CatalogueLineReader::Next(std::vector<std::string_view>& fields) {
 }
 
 // Only counts the "|" bytes on the way to the end of the line, sixteen at a time.
-bool CatalogueLineReader::NextLine(std::string_view& line, size_t& fieldCount) {
+// The one reading of a line for both NextLine calls; with Places > 0 it also notes where the first
+// Places "|" are. Without, the reader of whole records pays nothing for it.
+template <size_t Places>
+bool CatalogueLineReader::ScanLine(std::string_view& line, size_t& fieldCount,
+                                   const char** barPlaces) {
     if (p_ >= end_)
         return false;
     const char* const start = p_;
     const char* scan = p_;
     size_t bars = 0;
     const char* stop = nullptr;
+    // Notes the bars of one block's mask (bit i: the byte at block + i) while places are left.
+    auto note = [&](const char* block, unsigned mask) {
+        if constexpr (Places > 0) {
+            for (; mask && bars < Places; mask &= mask - 1)
+                barPlaces[bars++] = block + __builtin_ctz(mask);
+            bars += CountBits16(mask);
+        } else {
+            bars += CountBits16(mask);
+        }
+    };
 #if defined(__SSE2__)
     while (end_ - scan >= 16) {
         const unsigned barMask = Match16<'|'>(scan);
         const unsigned endMask = Match16<'\r', '\n', '\0'>(scan);
         if (endMask) {
             unsigned at = unsigned(__builtin_ctz(endMask));
-            bars += CountBits16(barMask & ((1u << at) - 1));
+            note(scan, barMask & ((1u << at) - 1));
             stop = scan + at;
             break;
         }
-        bars += CountBits16(barMask);
+        note(scan, barMask);
         scan += 16;
     }
 #endif
@@ -110,7 +124,8 @@ bool CatalogueLineReader::NextLine(std::string_view& line, size_t& fieldCount) {
             char c = *scan;
             if (c == '\r' || c == '\n' || c == '\0')
                 break;
-            bars += c == '|';
+            if (c == '|')
+                note(scan, 1u);
         }
         stop = scan;
     }
@@ -128,6 +143,15 @@ bool CatalogueLineReader::NextLine(std::string_view& line, size_t& fieldCount) {
     // Each "|" starts a field after it, but an empty last piece is no field.
     fieldCount = line.empty() ? 0 : bars + (line.back() == '|' ? 0 : 1);
     return true;
+}
+
+bool CatalogueLineReader::NextLine(std::string_view& line, size_t& fieldCount) {
+    return ScanLine<0>(line, fieldCount, nullptr);
+}
+
+bool CatalogueLineReader::NextLine(std::string_view& line, size_t& fieldCount,
+                                   std::array<const char*, kNotedBars>& bars) {
+    return ScanLine<kNotedBars>(line, fieldCount, bars.data());
 }
 
 std::string_view CatalogueRecord::operator[](size_t index) const {

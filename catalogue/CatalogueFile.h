@@ -2,6 +2,7 @@
 // download and read afresh by every reader.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -130,8 +131,14 @@ public:
     // The next line without its break, and how many fields it has; false at the end. The
     // fields run from the line's start to its end, less a trailing "|".
     bool NextLine(std::string_view& line, size_t& fieldCount);
+    // The same, noting where the line's first kNotedBars "|" are (as many as it has).
+    static constexpr size_t kNotedBars = 8;
+    bool NextLine(std::string_view& line, size_t& fieldCount,
+                  std::array<const char*, kNotedBars>& bars);
 
 private:
+    template <size_t Places>
+    bool ScanLine(std::string_view& line, size_t& fieldCount, const char** barPlaces);
     const char* p_;
     const char* end_;
 };

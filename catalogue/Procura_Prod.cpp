@@ -21,9 +21,6 @@
 #include <algorithm>
 #include <array>
 #include <exception>
-#ifdef __GLIBC__
-#include <malloc.h>
-#endif
 #include <utility>
 
 using torvel::SearchMode;
@@ -291,11 +288,6 @@ void TFProcura_Prod::FormCreate() {
         // The products read before the failure stay; the window opens all the same.
         torvel::ShowError(torvel::ToQString(e.what()));
     }
-#ifdef __GLIBC__
-    // Sorting a large catalogue leaves megabytes of freed scratch space in the heap; give it
-    // back rather than hold it for as long as the window is open.
-    malloc_trim(0);
-#endif
     gLista->setFocus();
 }
 

@@ -407,35 +407,48 @@ ProductFilter::ProductFilter(std::string_view text) {
                           [](const Condition& c) { return !c.like; });
 }
 
-bool ProductFilter::Passes(const Condition& c, const ProductTable& table, size_t row,
+bool ProductFilter::Passes(const Condition& c, const ProductTable& table, uint32_t line,
                            std::string& scratch) const {
     std::string_view value =
-        c.upper ? table.UpperField(row, c.field, scratch) : table.Field(row, c.field);
+        c.upper ? table.LineUpperField(line, c.field, scratch) : table.LineField(line, c.field);
     return c.like ? c.pattern.Matches(value) : value == c.value;
 }
 
 bool ProductFilter::Matches(const ProductTable& table, size_t row) const {
     std::string scratch;
+    const uint32_t line = table.LineOfRow(uint32_t(row));
     for (const Condition& c : conditions_)
-        if (!Passes(c, table, row, scratch))
+        if (!Passes(c, table, line, scratch))
             return false;
     return true;
 }
 
+// The products are visited in file order, as the table holds them, and their rows noted in a
+// bitmap, which then gives them in name order.
 std::vector<uint32_t> ProductFilter::Apply(const ProductTable& table) const {
-    std::vector<uint32_t> rows;
+    const uint32_t count = uint32_t(table.size());
+    std::vector<uint64_t> passed((size_t(count) + 63) / 64);
+    size_t found = 0;
     std::string scratch;
-    for (uint32_t row = 0; row < table.size(); ++row) {
+    for (uint32_t line = 0; line < count; ++line) {
         bool pass = true;
         for (const Condition& c : conditions_) {
-            if (!Passes(c, table, row, scratch)) {
+            if (!Passes(c, table, line, scratch)) {
                 pass = false;
                 break;
             }
         }
-        if (pass)
-            rows.push_back(row);
+        if (pass) {
+            const uint32_t row = table.RowOfLine(line);
+            passed[row / 64] |= uint64_t(1) << (row % 64);
+            ++found;
+        }
     }
+    std::vector<uint32_t> rows;
+    rows.reserve(found);
+    for (size_t w = 0; w < passed.size(); ++w)
+        for (uint64_t bits = passed[w]; bits; bits &= bits - 1)
+            rows.push_back(uint32_t(w * 64 + size_t(__builtin_ctzll(bits))));
     return rows;
 }
 

@@ -81,7 +81,7 @@ private:
         std::string value;   // for "="
         LikePattern pattern; // for "like"
     };
-    bool Passes(const Condition& c, const ProductTable& table, size_t row,
+    bool Passes(const Condition& c, const ProductTable& table, uint32_t line,
                 std::string& scratch) const;
     std::vector<Condition> conditions_;
 };

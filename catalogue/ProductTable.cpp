@@ -11,17 +11,21 @@
 #include "util/uFuncoes.h"
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstring>
 #include <functional>
 #include <limits>
 #include <memory>
 #include <optional>
-#include <sys/mman.h>
-#include <type_traits>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 namespace torvel {
 namespace {
+
+static_assert(CatalogueLineReader::kNotedBars >= kProductFieldCount);
 
 // UpperCase as a byte table, when it maps every byte to one byte without looking at its
 // neighbours (checked once); otherwise every text goes through UpperCase itself.
@@ -48,34 +52,60 @@ struct UpperTable {
         for (int b = 0; b < 0x80 && asciiPlain; ++b)
             asciiPlain = (b >= 'a' && b <= 'z') || map[b] == char(b);
     }
-    // Whether the text differs from its capitals; only for a per-byte table. Sixteen bytes at a
-    // time: "a" to "z" by comparison, the few bytes from 0x80 up through the table.
-    bool Changes(std::string_view text) const {
+    // The capitals of a text into `to`, which has room for it and for sixteen bytes more, and
+    // whether they differ from it; only for a per-byte table. Sixteen bytes at a time: "a" to "z"
+    // by comparison, the few bytes from 0x80 up through the table; the bytes up to `readable` may
+    // be loaded, so that a short text or the tail of one is one block too. No branch on the
+    // letters: whether a name is in capitals follows no pattern.
+    bool Map(std::string_view text, const char* readable, char* to) const {
         const char* p = text.data();
         const size_t n = text.size();
         size_t i = 0;
-        auto changes = [this](char c) { return map[static_cast<unsigned char>(c)] != c; };
+        bool changed = false;
 #if defined(__SSE2__)
         if (asciiPlain) {
             const __m128i beforeA = _mm_set1_epi8('a' - 1);
             const __m128i afterZ = _mm_set1_epi8('z' + 1);
-            for (; i + 16 <= n; i += 16) {
+            const __m128i caseBit = _mm_set1_epi8(0x20);
+            __m128i anySmall = _mm_setzero_si128();
+            for (; i < n && (i + 16 <= n || readable - (p + i) >= 16); i += 16) {
                 const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
-                const __m128i small =
+                __m128i small =
                     _mm_and_si128(_mm_cmpgt_epi8(b, beforeA), _mm_cmplt_epi8(b, afterZ));
-                if (_mm_movemask_epi8(small))
-                    return true;
-                for (unsigned high = unsigned(_mm_movemask_epi8(b)); high; high &= high - 1)
-                    if (changes(p[i + unsigned(__builtin_ctz(high))]))
-                        return true;
+                if (n - i < 16) // only the text's own bytes count
+                    small = _mm_and_si128(small, _mm_loadu_si128(reinterpret_cast<const __m128i*>(
+                                                     kLeadingOnes + 16 - (n - i))));
+                anySmall = _mm_or_si128(anySmall, small);
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(to + i),
+                                 _mm_sub_epi8(b, _mm_and_si128(small, caseBit)));
+                unsigned high = unsigned(_mm_movemask_epi8(b));
+                if (n - i < 16)
+                    high &= (1u << (n - i)) - 1;
+                for (; high; high &= high - 1) {
+                    const size_t at = i + unsigned(__builtin_ctz(high));
+                    to[at] = map[static_cast<unsigned char>(p[at])];
+                    changed |= to[at] != p[at];
+                }
             }
+            changed |= _mm_movemask_epi8(anySmall) != 0;
+            if (i >= n)
+                return changed;
         }
 #endif
-        for (; i < n; ++i)
-            if (changes(p[i]))
-                return true;
-        return false;
+        for (; i < n; ++i) {
+            to[i] = map[static_cast<unsigned char>(p[i])];
+            changed |= to[i] != p[i];
+        }
+        return changed;
     }
+
+private:
+#if defined(__SSE2__)
+    // Sixteen 0xFF then sixteen 0: from kLeadingOnes + 16 - k, the first k bytes are 0xFF.
+    static constexpr unsigned char kLeadingOnes[32] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
+                                                       0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
+                                                       0xFF, 0xFF, 0xFF, 0xFF};
+#endif
 };
 
 const UpperTable& Upper() {
@@ -108,16 +138,6 @@ private:
     unsigned ticks_ = 0;
 };
 
-// A large store is written whole at once: in pages of 2 MB where the system has them, it takes
-// hundreds of times fewer page faults. Only advice; nothing changes where it is not taken.
-void AdviseHugePages(void* start, size_t bytes) {
-    constexpr uintptr_t kHuge = uintptr_t(2) << 20;
-    const uintptr_t from = (reinterpret_cast<uintptr_t>(start) + kHuge - 1) & ~(kHuge - 1);
-    const uintptr_t to = (reinterpret_cast<uintptr_t>(start) + bytes) & ~(kHuge - 1);
-    if (to > from)
-        ::madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);
-}
-
 uint32_t CheckedOffset(size_t offset) {
     if (offset > std::numeric_limits<uint32_t>::max())
         throw Error("The product table is too large");
@@ -139,211 +159,157 @@ void AppendUpperCase(std::string_view text, std::string& out) {
         *w++ = table.map[static_cast<unsigned char>(c)];
 }
 
+ProductTable::ProductTable() = default;
+ProductTable::~ProductTable() = default;
+
 void ProductTable::Clear() {
-    fields_.clear();
-    fields_.shrink_to_fit();
+    text_.reset();
+    textSize_ = 0;
     upper_.clear();
     upper_.shrink_to_fit();
-    rows_.clear();
-    rows_.shrink_to_fit();
+    std::vector<Line>().swap(lines_);
+    std::vector<uint32_t>().swap(order_);
+    std::vector<uint32_t>().swap(rowOfLine_);
 }
 
 void ProductTable::Load(const Progress& progress) {
     Clear();
-    std::string text = ReadWholeFile(kCatalogueFileName);
-    LoadText(text, progress, &NameOrderMemo::OfThisRun());
+    // Read straight into the table's own copy: the products are views of these bytes.
+    text_ = ReadWholeFileBuffer(kCatalogueFileName, textSize_);
+    Build(progress, &NameOrderMemo::OfThisRun());
+}
+
+void ProductTable::LoadText(std::string_view text, const Progress& progress, NameOrderMemo* memo) {
+    Clear();
+    text_.reset(new char[text.size()]);
+    std::memcpy(text_.get(), text.data(), text.size());
+    textSize_ = text.size();
+    Build(progress, memo);
 }
 
 namespace {
 
-// Where the first eight fields of a catalogue line lie in the text: from the start of the first
-// to the end of the eighth, with exactly seven "|" between them.
-struct LineSpan {
-    uint32_t start;
-    uint32_t length;
-};
-
-void SplitEight(std::string_view text, LineSpan span, std::string_view* fields) {
-    const char* p = text.data() + span.start;
-    const char* const end = p + span.length;
-    const char* fieldStart = p;
-    size_t k = 0;
-#if defined(__SSE2__)
-    for (; k + 1 < kProductFieldCount && end - p >= 16; p += 16) {
-        for (unsigned bars = Match16<'|'>(p); bars && k + 1 < kProductFieldCount;
-             bars &= bars - 1) {
-            const char* bar = p + __builtin_ctz(bars);
-            fields[k++] = std::string_view(fieldStart, size_t(bar - fieldStart));
-            fieldStart = bar + 1;
-        }
+// The first eight fields of a line that has at least `fieldCount` (eight or more) fields, from
+// the places of its first "|".
+void FirstEight(std::string_view line, size_t fieldCount,
+                const std::array<const char*, CatalogueLineReader::kNotedBars>& bars,
+                std::string_view* fields) {
+    const char* start = line.data();
+    for (size_t k = 0; k + 1 < kProductFieldCount; ++k) {
+        fields[k] = std::string_view(start, size_t(bars[k] - start));
+        start = bars[k] + 1;
     }
-#endif
-    for (; k + 1 < kProductFieldCount; ++p) {
-        if (*p == '|') {
-            fields[k++] = std::string_view(fieldStart, size_t(p - fieldStart));
-            fieldStart = p + 1;
-        }
-    }
-    fields[kProductFieldCount - 1] = std::string_view(fieldStart, size_t(end - fieldStart));
+    // The eighth ends at an eighth "|" where there is one: more fields, or one "|" after it.
+    const bool barAfter = fieldCount > kProductFieldCount || line.back() == '|';
+    const char* end = barAfter ? bars[kProductFieldCount - 1] : line.data() + line.size();
+    fields[kProductFieldCount - 1] = std::string_view(start, size_t(end - start));
 }
 
-// Copies up to 64 bytes as a few overlapping fixed-size moves: a field is short, and a call to
-// memcpy for each of eight fields costs more than the copy.
-inline void CopyShort(char* to, const char* from, size_t n) {
-    auto move = [&](size_t at, auto width) {
-        char block[decltype(width)::value];
-        std::memcpy(block, from + at, sizeof block);
-        std::memcpy(to + at, block, sizeof block);
-    };
-    using W16 = std::integral_constant<size_t, 16>;
-    using W8 = std::integral_constant<size_t, 8>;
-    using W4 = std::integral_constant<size_t, 4>;
-    if (n > 32) {
-        if (n > 64)
-            return (void)std::memcpy(to, from, n);
-        move(0, W16{}), move(16, W16{}), move(n - 32, W16{}), move(n - 16, W16{});
-    } else if (n > 16) {
-        move(0, W16{}), move(n - 16, W16{});
-    } else if (n >= 8) {
-        move(0, W8{}), move(n - 8, W8{});
-    } else if (n >= 4) {
-        move(0, W4{}), move(n - 4, W4{});
-    } else {
-        for (size_t i = 0; i < n; ++i)
-            to[i] = from[i];
+// Rewrites a line whose fields do not all fit their lengths as its fields cut, each followed by
+// a "|", from the line's own start. Every field only moves towards the start, so the bytes to be
+// moved are never overwritten first.
+void CutInPlace(std::string_view* fields) {
+    char* to = const_cast<char*>(fields[0].data());
+    for (size_t k = 0; k < kProductFieldCount; ++k) {
+        const std::string_view value = fields[k].substr(0, kProductFieldMaxLength[k]);
+        std::memmove(to, value.data(), value.size());
+        fields[k] = std::string_view(to, value.size());
+        to += value.size();
+        if (k + 1 < kProductFieldCount)
+            *to++ = '|';
     }
-}
-
-std::string_view Cut(std::string_view value, ProductField field) {
-    return value.substr(0, kProductFieldMaxLength[size_t(field)]);
 }
 
 } // namespace
 
-// Two passes: the first reads the lines in file order and numbers their names; the second stores
-// the products in name order, so that every search reads the table front to back. The order
-// comes from the memo when it holds one for these very bytes.
-void ProductTable::LoadText(std::string_view text, const Progress& progress, NameOrderMemo* memo) {
-    Clear();
-    if (text.size() > std::numeric_limits<uint32_t>::max())
+// One pass over the lines in file order: each product is a view of its line, and the names are
+// collected for the sort, which is skipped when the memo holds the order of these very bytes.
+void ProductTable::Build(const Progress& progress, NameOrderMemo* memo) {
+    if (textSize_ > std::numeric_limits<uint32_t>::max())
         throw Error("The product table is too large");
+    const std::string_view text(text_.get(), textSize_);
     const TextDigest digest = memo ? DigestOf(text) : TextDigest{};
     const std::vector<uint32_t>* kept = memo ? memo->Find(digest) : nullptr;
-    CatalogueLineReader reader(text);
-    const size_t estimate = text.size() / 64 + 1; // a usual catalogue line is longer
-    std::vector<LineSpan> lines;
-    lines.reserve(estimate);
-    size_t storeSize = 0;
-    size_t upperSize = 0; // room for the capitals of every brand and name: exact when all differ
-    ProgressThrottle throttle(progress);
-    int shortLine = -1;
-    std::vector<std::string_view> fields;
-    fields.reserve(16);
     std::optional<NameSort> names;
     if (!kept)
         names.emplace(NameCollation::Instance());
-    while (reader.Next(fields)) {
-        if (fields.size() < kProductFieldCount) {
-            shortLine = int(fields.size());
+    const UpperTable& capitals = Upper();
+    ProgressThrottle throttle(progress);
+    CatalogueLineReader reader(text);
+    lines_.reserve(textSize_ / 64 + 1); // a usual catalogue line is longer
+    int shortLine = -1;
+    std::string_view line;
+    size_t fieldCount = 0;
+    std::array<const char*, CatalogueLineReader::kNotedBars> bars{};
+    std::string_view fields[kProductFieldCount];
+    char upperScratch[256 + 16];
+    const char* const textEnd = text.data() + text.size();
+    while (reader.NextLine(line, fieldCount, bars)) {
+        if (fieldCount < kProductFieldCount) {
+            shortLine = int(fieldCount);
             break;
         }
-        const std::string_view& last = fields[kProductFieldCount - 1];
-        lines.push_back(LineSpan{uint32_t(fields[0].data() - text.data()),
-                                 uint32_t(last.data() + last.size() - fields[0].data())});
+        FirstEight(line, fieldCount, bars, fields);
+        bool fits = true;
         for (size_t k = 0; k < kProductFieldCount; ++k)
-            storeSize += std::min(fields[k].size(), kProductFieldMaxLength[k]);
-        upperSize += Cut(fields[size_t(ProductField::Marca)], ProductField::Marca).size() +
-                     Cut(fields[size_t(ProductField::Nome)], ProductField::Nome).size();
-        if (names)
-            names->AddLine(Cut(fields[size_t(ProductField::Nome)], ProductField::Nome));
-        throttle.Tick();
-    }
-    throttle.Check();
-
-    std::string_view split[kProductFieldCount];
-    // Kept for these bytes, so for these lines; what does not fit them is sorted afresh.
-    if (kept && kept->size() != lines.size())
-        kept = nullptr;
-    std::vector<uint32_t> sorted;
-    if (!kept) {
-        if (!names) {
-            names.emplace(NameCollation::Instance());
-            for (const LineSpan& line : lines) {
-                SplitEight(text, line, split);
-                names->AddLine(Cut(split[size_t(ProductField::Nome)], ProductField::Nome));
-            }
-        }
-        sorted = names->Order();
-        names.reset(); // its tables are not needed any more
-        throttle.Check();
-    }
-    const std::vector<uint32_t>& order = kept ? *kept : sorted;
-
-    // Both stores are sized once and written in place: the field store exactly, the capitals
-    // for the worst case (every brand and name differs from its capitals), cut back after.
-    fields_.reserve(storeSize);
-    AdviseHugePages(fields_.data(), storeSize);
-    fields_.resize(storeSize);
-    char* fieldsOut = fields_.data();
-    const UpperTable& capitals = Upper();
-    // Room for the worst case is reserved but not written: only the capitals that differ from
-    // their field are stored, and most catalogues are in capitals already.
-    if (capitals.perByte)
-        upper_.reserve(upperSize);
-    char upperScratch[256];
-    size_t upperUsed = 0;
-    // Written in place: a row put together on the stack and then copied would be read back
-    // before its bytes had all been stored.
-    rows_.reserve(order.size());
-    AdviseHugePages(rows_.data(), order.size() * sizeof(Row));
-    rows_.resize(order.size());
-    // Lines are visited out of order: fetch their places, then their text, well ahead.
-    constexpr size_t kAhead = 8;
-    for (size_t i = 0; i < order.size(); ++i) {
-        if (i + 2 * kAhead < order.size())
-            __builtin_prefetch(&lines[order[i + 2 * kAhead]]);
-        if (i + kAhead < order.size()) {
-            const char* ahead = text.data() + lines[order[i + kAhead]].start;
-            __builtin_prefetch(ahead);
-            __builtin_prefetch(ahead + 64);
-        }
-        SplitEight(text, lines[order[i]], split);
-
-        Row& row = rows_[i];
-        row.offset = uint32_t(fieldsOut - fields_.data());
-        for (size_t k = 0; k < kProductFieldCount; ++k) {
-            std::string_view value = Cut(split[k], ProductField(k));
-            CopyShort(fieldsOut, value.data(), value.size());
-            fieldsOut += value.size();
-            row.length[k] = uint8_t(value.size());
-        }
-        row.upperOffset = CheckedOffset(upperUsed);
+            fits &= fields[k].size() <= kProductFieldMaxLength[k];
+        if (!fits)
+            CutInPlace(fields);
+        Line& l = lines_.emplace_back();
+        l.offset = uint32_t(fields[0].data() - text.data());
+        for (size_t k = 0; k < kProductFieldCount; ++k)
+            l.length[k] = uint8_t(fields[k].size());
+        l.upperOffset = CheckedOffset(upper_.size());
+        l.upperOwn = 0;
         const ProductField upperCased[2] = {ProductField::Marca, ProductField::Nome};
         for (int u = 0; u < 2; ++u) {
-            std::string_view value = Cut(split[size_t(upperCased[u])], upperCased[u]);
+            const std::string_view value = fields[size_t(upperCased[u])];
             // Most catalogues are in capitals already: such a field is its own upper case.
             size_t length = value.size();
             if (capitals.perByte) {
-                if (!capitals.Changes(value))
+                if (!capitals.Map(value, textEnd, upperScratch))
                     continue;
-                for (size_t k = 0; k < length; ++k)
-                    upperScratch[k] = capitals.map[static_cast<unsigned char>(value[k])];
                 upper_.append(upperScratch, length);
             } else {
                 std::string up = UpperCase(value);
                 if (up == value || up.size() > 255)
                     continue;
-                upper_.resize(upperUsed);
                 upper_ += up;
                 length = up.size();
             }
-            upperUsed += length;
-            row.upperOwn |= uint8_t(1u << u);
-            row.upperLength[u] = uint8_t(length);
+            l.upperOwn |= uint8_t(1u << u);
+            l.upperLength[u] = uint8_t(length);
         }
+        if (names)
+            names->AddLine(fields[size_t(ProductField::Nome)]);
         throttle.Tick();
     }
-    upper_.resize(upperUsed);
+    throttle.Check();
+
+    // Kept for these bytes, so for these lines; what does not fit them is sorted afresh.
+    if (kept && kept->size() != lines_.size())
+        kept = nullptr;
+    if (kept) {
+        order_ = *kept;
+    } else {
+        if (!names) {
+            names.emplace(NameCollation::Instance());
+            for (uint32_t i = 0; i < lines_.size(); ++i)
+                names->AddLine(LineField(i, ProductField::Nome));
+        }
+        order_ = names->Order();
+        names.reset(); // its tables are not needed any more
+#ifdef __GLIBC__
+        // Sorting a large catalogue leaves megabytes of freed scratch space in the heap; give it
+        // back rather than hold it for as long as the window is open. Only after a sort: at
+        // other times the heap holds nothing worth the page faults of taking it back.
+        malloc_trim(0);
+#endif
+        throttle.Check();
+    }
+    rowOfLine_.resize(order_.size());
+    for (uint32_t row = 0; row < order_.size(); ++row)
+        rowOfLine_[order_[row]] = row;
     if (upper_.size() < upper_.capacity() / 2)
         upper_.shrink_to_fit();
     if (shortLine >= 0)
@@ -351,22 +317,22 @@ void ProductTable::LoadText(std::string_view text, const Progress& progress, Nam
     // Only an order that covers the whole file is worth keeping: a file cut by a short line is
     // loaded afresh every time, as is its message shown.
     if (memo && !kept)
-        memo->Keep(digest, std::move(sorted));
+        memo->Keep(digest, order_);
 }
 
-std::string_view ProductTable::UpperField(size_t row, ProductField field,
-                                          std::string& scratch) const {
-    const Row& r = rows_[row];
+std::string_view ProductTable::LineUpperField(uint32_t line, ProductField field,
+                                              std::string& scratch) const {
+    const Line& l = lines_[line];
     int which = field == ProductField::Marca ? 0 : field == ProductField::Nome ? 1 : -1;
     if (which < 0) {
         scratch.clear();
-        AppendUpperCase(Field(row, field), scratch);
+        AppendUpperCase(LineField(line, field), scratch);
         return scratch;
     }
-    if (!(r.upperOwn & (1u << which)))
-        return Field(row, field);
-    size_t offset = r.upperOffset + (which == 1 && (r.upperOwn & 1u) ? r.upperLength[0] : 0);
-    return std::string_view(upper_.data() + offset, r.upperLength[which]);
+    if (!(l.upperOwn & (1u << which)))
+        return LineField(line, field);
+    size_t offset = l.upperOffset + (which == 1 && (l.upperOwn & 1u) ? l.upperLength[0] : 0);
+    return std::string_view(upper_.data() + offset, l.upperLength[which]);
 }
 
 std::vector<uint32_t> ProductTable::Select(const ProductFilter& filter) const {
@@ -374,7 +340,8 @@ std::vector<uint32_t> ProductTable::Select(const ProductFilter& filter) const {
 }
 
 size_t ProductTable::MemoryBytes() const {
-    return sizeof(*this) + fields_.capacity() + upper_.capacity() + rows_.capacity() * sizeof(Row);
+    return sizeof(*this) + textSize_ + upper_.capacity() + lines_.capacity() * sizeof(Line) +
+           (order_.capacity() + rowOfLine_.capacity()) * sizeof(uint32_t);
 }
 
 } // namespace torvel

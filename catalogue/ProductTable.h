@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -30,6 +31,11 @@ public:
     using Progress = std::function<void()>;
     static constexpr int kProgressIntervalMs = 30;
 
+    ProductTable();
+    ~ProductTable();
+    ProductTable(const ProductTable&) = delete;
+    ProductTable& operator=(const ProductTable&) = delete;
+
     // Loads the catalogue file of the current directory, replacing what the table held, with
     // the memo of this run (NameOrderMemo::OfThisRun).
     // A file that cannot be opened throws FileError and leaves the table empty. A line with
@@ -42,21 +48,32 @@ public:
                   NameOrderMemo* memo = nullptr);
     void Clear();
 
-    size_t size() const { return rows_.size(); }
-    bool empty() const { return rows_.empty(); }
+    size_t size() const { return order_.size(); }
+    bool empty() const { return order_.empty(); }
 
     // A field of a product as stored (cut). Rows are numbered in ascending linguistic order of
     // the names, products with equal names in file order.
     std::string_view Field(size_t row, ProductField field) const {
-        const Row& r = rows_[row];
-        size_t offset = r.offset;
-        for (size_t k = 0; k < size_t(field); ++k)
-            offset += r.length[k];
-        return std::string_view(fields_.data() + offset, r.length[size_t(field)]);
+        return LineField(order_[row], field);
     }
     // The field in capitals by the locale's rules. Names and brands are upper-cased once at load
     // time; other fields are upper-cased into `scratch`.
-    std::string_view UpperField(size_t row, ProductField field, std::string& scratch) const;
+    std::string_view UpperField(size_t row, ProductField field, std::string& scratch) const {
+        return LineUpperField(order_[row], field, scratch);
+    }
+
+    // The same by the product's line in the file (0-based). The table holds its products in file
+    // order, so a scan of every product reads it front to back by line.
+    std::string_view LineField(uint32_t line, ProductField field) const {
+        const Line& l = lines_[line];
+        size_t offset = l.offset;
+        for (size_t k = 0; k < size_t(field); ++k)
+            offset += l.length[k] + 1u; // each field is followed by its "|"
+        return std::string_view(text_.get() + offset, l.length[size_t(field)]);
+    }
+    std::string_view LineUpperField(uint32_t line, ProductField field, std::string& scratch) const;
+    uint32_t RowOfLine(uint32_t line) const { return rowOfLine_[line]; }
+    uint32_t LineOfRow(uint32_t row) const { return order_[row]; }
 
     // The rows that pass the filter, in name order.
     std::vector<uint32_t> Select(const ProductFilter& filter) const;
@@ -65,17 +82,24 @@ public:
     size_t MemoryBytes() const;
 
 private:
-    struct Row {
-        uint32_t offset;      // first field in fields_; the others follow in field order
+    // A product in the catalogue text: its eight fields, cut, one after the other with a "|"
+    // after each. A line with a field longer than its cut has been rewritten in place so.
+    struct Line {
+        uint32_t offset;      // first field in text_
         uint32_t upperOffset; // capitals of brand then name in upper_, for those that differ
         uint8_t length[kProductFieldCount];
         uint8_t upperLength[2]; // brand, name
         uint8_t upperOwn;       // bit 0: brand, bit 1: name has its own capitals in upper_
     };
 
-    std::string fields_;
+    void Build(const Progress& progress, NameOrderMemo* memo);
+
+    std::unique_ptr<char[]> text_; // the catalogue's bytes
+    size_t textSize_ = 0;
     std::string upper_;
-    std::vector<Row> rows_;
+    std::vector<Line> lines_;         // in file order
+    std::vector<uint32_t> order_;     // row -> line
+    std::vector<uint32_t> rowOfLine_; // line -> row
 };
 
 // Capitals of Windows-1252 text by the locale's rules: the same result as UpperCase, through a

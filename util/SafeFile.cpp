@@ -1,7 +1,9 @@
 #include "util/SafeFile.h"
 
 #include "util/Errors.h"
+#include "util/HugePages.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
@@ -157,22 +159,58 @@ size_t FileReader::Read(char* to, size_t room) {
     }
 }
 
-std::string ReadWholeFile(const std::string& path) {
-    FileReader file(path);
-    // Read straight into the result, the size told by fstat plus room to see the end; a file
-    // that grew meanwhile is read on in pieces.
-    std::string out(file.Size() + 1, '\0');
+namespace {
+
+// Reads the rest of the file into `out` (data(), size(), resize() keeping the bytes), sized first
+// by fstat plus room to see the end; a file that grew meanwhile is read on in pieces. Returns
+// the bytes read.
+template <class Buffer> size_t ReadAll(FileReader& file, Buffer& out) {
+    out.resize(file.Size() + 1);
     size_t used = 0;
     for (;;) {
         if (used == out.size())
             out.resize(out.size() + (1 << 16));
         const size_t n = file.Read(out.data() + used, out.size() - used);
         if (n == 0)
-            break;
+            return used;
         used += n;
     }
-    out.resize(used);
+}
+
+// A byte buffer whose new room is not cleared.
+class RawBuffer {
+public:
+    char* data() { return bytes_.get(); }
+    size_t size() const { return size_; }
+    void resize(size_t size) {
+        std::unique_ptr<char[]> bigger(new char[size]);
+        AdviseHugePages(bigger.get(), size);
+        if (size_ > 0)
+            std::memcpy(bigger.get(), bytes_.get(), std::min(size_, size));
+        bytes_ = std::move(bigger);
+        size_ = size;
+    }
+    std::unique_ptr<char[]> Take() { return std::move(bytes_); }
+
+private:
+    std::unique_ptr<char[]> bytes_;
+    size_t size_ = 0;
+};
+
+} // namespace
+
+std::string ReadWholeFile(const std::string& path) {
+    FileReader file(path);
+    std::string out;
+    out.resize(ReadAll(file, out));
     return out;
+}
+
+std::unique_ptr<char[]> ReadWholeFileBuffer(const std::string& path, size_t& size) {
+    FileReader file(path);
+    RawBuffer out;
+    size = ReadAll(file, out);
+    return out.Take();
 }
 
 void RemoveLeftoverReplacements(const std::string& dir) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -43,6 +44,9 @@ void RemoveLeftoverReplacements(const std::string& dir);
 
 // The whole file as bytes; FileError 'Cannot open file "<path>". <reason>' when it cannot be read.
 std::string ReadWholeFile(const std::string& path);
+// The same into a buffer that is not cleared first, for a large file read straight into its only
+// copy: the bytes, and their number in `size`.
+std::unique_ptr<char[]> ReadWholeFileBuffer(const std::string& path, size_t& size);
 
 // A regular file read in pieces, for readers that need not hold it whole. Opening fails as
 // ReadWholeFile does; a failing read throws FileError 'Cannot read file "<path>". <reason>'.

@@ -27,8 +27,18 @@ TEST_F(SafeFileTest, ReplacesAndReadsBackByteForByte) {
                       6);
     ReplaceFileSafely("f.txt", bytes);
     EXPECT_EQ(ReadWholeFile("f.txt"), bytes);
+    size_t size = 0;
+    auto buffer = ReadWholeFileBuffer("f.txt", size);
+    EXPECT_EQ(std::string(buffer.get(), size), bytes);
+    // A file whose size fstat does not tell (0 here) is read on until its end all the same.
+    const std::string cmdline = ReadWholeFile("/proc/self/cmdline");
+    EXPECT_GT(cmdline.size(), 1u);
+    buffer = ReadWholeFileBuffer("/proc/self/cmdline", size);
+    EXPECT_EQ(std::string(buffer.get(), size), cmdline);
     ReplaceFileSafely("f.txt", "");
     EXPECT_EQ(ReadWholeFile("f.txt"), "");
+    ReadWholeFileBuffer("f.txt", size);
+    EXPECT_EQ(size, 0u);
     EXPECT_EQ(countEntries("."), 1);
     EXPECT_TRUE(FileExists("f.txt"));
     EXPECT_FALSE(FileExists("g.txt"));
