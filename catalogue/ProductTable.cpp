@@ -52,60 +52,37 @@ struct UpperTable {
         for (int b = 0; b < 0x80 && asciiPlain; ++b)
             asciiPlain = (b >= 'a' && b <= 'z') || map[b] == char(b);
     }
-    // The capitals of a text into `to`, which has room for it and for sixteen bytes more, and
-    // whether they differ from it; only for a per-byte table. Sixteen bytes at a time: "a" to "z"
-    // by comparison, the few bytes from 0x80 up through the table; the bytes up to `readable` may
-    // be loaded, so that a short text or the tail of one is one block too. No branch on the
-    // letters: whether a name is in capitals follows no pattern.
-    bool Map(std::string_view text, const char* readable, char* to) const {
+    // The capitals of a text into `to`, which has room for it and for sixteen bytes more; only
+    // for a per-byte table. Sixteen bytes at a time: "a" to "z" by arithmetic, the few bytes from
+    // 0x80 up through the table. The bytes up to `readable` may be loaded, so that a short text
+    // or the tail of one is one block too; what lands beyond the text's length is of no meaning.
+    void Map(std::string_view text, const char* readable, char* to) const {
         const char* p = text.data();
         const size_t n = text.size();
         size_t i = 0;
-        bool changed = false;
 #if defined(__SSE2__)
         if (asciiPlain) {
             const __m128i beforeA = _mm_set1_epi8('a' - 1);
             const __m128i afterZ = _mm_set1_epi8('z' + 1);
             const __m128i caseBit = _mm_set1_epi8(0x20);
-            __m128i anySmall = _mm_setzero_si128();
             for (; i < n && (i + 16 <= n || readable - (p + i) >= 16); i += 16) {
                 const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
-                __m128i small =
+                const __m128i small =
                     _mm_and_si128(_mm_cmpgt_epi8(b, beforeA), _mm_cmplt_epi8(b, afterZ));
-                if (n - i < 16) // only the text's own bytes count
-                    small = _mm_and_si128(small, _mm_loadu_si128(reinterpret_cast<const __m128i*>(
-                                                     kLeadingOnes + 16 - (n - i))));
-                anySmall = _mm_or_si128(anySmall, small);
                 _mm_storeu_si128(reinterpret_cast<__m128i*>(to + i),
                                  _mm_sub_epi8(b, _mm_and_si128(small, caseBit)));
-                unsigned high = unsigned(_mm_movemask_epi8(b));
-                if (n - i < 16)
-                    high &= (1u << (n - i)) - 1;
-                for (; high; high &= high - 1) {
+                for (unsigned high = unsigned(_mm_movemask_epi8(b)); high; high &= high - 1) {
                     const size_t at = i + unsigned(__builtin_ctz(high));
                     to[at] = map[static_cast<unsigned char>(p[at])];
-                    changed |= to[at] != p[at];
                 }
             }
-            changed |= _mm_movemask_epi8(anySmall) != 0;
             if (i >= n)
-                return changed;
+                return;
         }
 #endif
-        for (; i < n; ++i) {
+        for (; i < n; ++i)
             to[i] = map[static_cast<unsigned char>(p[i])];
-            changed |= to[i] != p[i];
-        }
-        return changed;
     }
-
-private:
-#if defined(__SSE2__)
-    // Sixteen 0xFF then sixteen 0: from kLeadingOnes + 16 - k, the first k bytes are 0xFF.
-    static constexpr unsigned char kLeadingOnes[32] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
-                                                       0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
-                                                       0xFF, 0xFF, 0xFF, 0xFF};
-#endif
 };
 
 const UpperTable& Upper() {
@@ -138,25 +115,18 @@ private:
     unsigned ticks_ = 0;
 };
 
-uint32_t CheckedOffset(size_t offset) {
-    if (offset > std::numeric_limits<uint32_t>::max())
-        throw Error("The product table is too large");
-    return uint32_t(offset);
-}
-
 } // namespace
 
-void AppendUpperCase(std::string_view text, std::string& out) {
+void AppendUpperCase(std::string_view text, std::string& out, const char* readable) {
     const UpperTable& table = Upper();
     if (!table.perByte) {
         out += UpperCase(text);
         return;
     }
-    size_t base = out.size();
+    const size_t base = out.size();
+    out.resize(base + text.size() + 16);
+    table.Map(text, readable ? readable : text.data() + text.size(), out.data() + base);
     out.resize(base + text.size());
-    char* w = out.data() + base;
-    for (char c : text)
-        *w++ = table.map[static_cast<unsigned char>(c)];
 }
 
 ProductTable::ProductTable() = default;
@@ -165,8 +135,6 @@ ProductTable::~ProductTable() = default;
 void ProductTable::Clear() {
     text_.reset();
     textSize_ = 0;
-    upper_.clear();
-    upper_.shrink_to_fit();
     std::vector<Line>().swap(lines_);
     std::vector<uint32_t>().swap(order_);
     std::vector<uint32_t>().swap(rowOfLine_);
@@ -233,7 +201,6 @@ void ProductTable::Build(const Progress& progress, NameOrderMemo* memo) {
     std::optional<NameSort> names;
     if (!kept)
         names.emplace(NameCollation::Instance());
-    const UpperTable& capitals = Upper();
     ProgressThrottle throttle(progress);
     CatalogueLineReader reader(text);
     lines_.reserve(textSize_ / 64 + 1); // a usual catalogue line is longer
@@ -242,8 +209,6 @@ void ProductTable::Build(const Progress& progress, NameOrderMemo* memo) {
     size_t fieldCount = 0;
     std::array<const char*, CatalogueLineReader::kNotedBars> bars{};
     std::string_view fields[kProductFieldCount];
-    char upperScratch[256 + 16];
-    const char* const textEnd = text.data() + text.size();
     while (reader.NextLine(line, fieldCount, bars)) {
         if (fieldCount < kProductFieldCount) {
             shortLine = int(fieldCount);
@@ -259,27 +224,6 @@ void ProductTable::Build(const Progress& progress, NameOrderMemo* memo) {
         l.offset = uint32_t(fields[0].data() - text.data());
         for (size_t k = 0; k < kProductFieldCount; ++k)
             l.length[k] = uint8_t(fields[k].size());
-        l.upperOffset = CheckedOffset(upper_.size());
-        l.upperOwn = 0;
-        const ProductField upperCased[2] = {ProductField::Marca, ProductField::Nome};
-        for (int u = 0; u < 2; ++u) {
-            const std::string_view value = fields[size_t(upperCased[u])];
-            // Most catalogues are in capitals already: such a field is its own upper case.
-            size_t length = value.size();
-            if (capitals.perByte) {
-                if (!capitals.Map(value, textEnd, upperScratch))
-                    continue;
-                upper_.append(upperScratch, length);
-            } else {
-                std::string up = UpperCase(value);
-                if (up == value || up.size() > 255)
-                    continue;
-                upper_ += up;
-                length = up.size();
-            }
-            l.upperOwn |= uint8_t(1u << u);
-            l.upperLength[u] = uint8_t(length);
-        }
         if (names)
             names->AddLine(fields[size_t(ProductField::Nome)]);
         throttle.Tick();
@@ -310,8 +254,6 @@ void ProductTable::Build(const Progress& progress, NameOrderMemo* memo) {
     rowOfLine_.resize(order_.size());
     for (uint32_t row = 0; row < order_.size(); ++row)
         rowOfLine_[order_[row]] = row;
-    if (upper_.size() < upper_.capacity() / 2)
-        upper_.shrink_to_fit();
     if (shortLine >= 0)
         throw ListIndexError(shortLine);
     // Only an order that covers the whole file is worth keeping: a file cut by a short line is
@@ -322,17 +264,11 @@ void ProductTable::Build(const Progress& progress, NameOrderMemo* memo) {
 
 std::string_view ProductTable::LineUpperField(uint32_t line, ProductField field,
                                               std::string& scratch) const {
-    const Line& l = lines_[line];
-    int which = field == ProductField::Marca ? 0 : field == ProductField::Nome ? 1 : -1;
-    if (which < 0) {
-        scratch.clear();
-        AppendUpperCase(LineField(line, field), scratch);
-        return scratch;
-    }
-    if (!(l.upperOwn & (1u << which)))
-        return LineField(line, field);
-    size_t offset = l.upperOffset + (which == 1 && (l.upperOwn & 1u) ? l.upperLength[0] : 0);
-    return std::string_view(upper_.data() + offset, l.upperLength[which]);
+    // Made at each call rather than stored: sixteen bytes at a time it costs a search little,
+    // and the load nothing.
+    scratch.clear();
+    AppendUpperCase(LineField(line, field), scratch, text_.get() + textSize_);
+    return scratch;
 }
 
 std::vector<uint32_t> ProductTable::Select(const ProductFilter& filter) const {
@@ -340,7 +276,7 @@ std::vector<uint32_t> ProductTable::Select(const ProductFilter& filter) const {
 }
 
 size_t ProductTable::MemoryBytes() const {
-    return sizeof(*this) + textSize_ + upper_.capacity() + lines_.capacity() * sizeof(Line) +
+    return sizeof(*this) + textSize_ + lines_.capacity() * sizeof(Line) +
            (order_.capacity() + rowOfLine_.capacity()) * sizeof(uint32_t);
 }
 

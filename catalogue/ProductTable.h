@@ -56,8 +56,7 @@ public:
     std::string_view Field(size_t row, ProductField field) const {
         return LineField(order_[row], field);
     }
-    // The field in capitals by the locale's rules. Names and brands are upper-cased once at load
-    // time; other fields are upper-cased into `scratch`.
+    // The field in capitals by the locale's rules, made in `scratch`.
     std::string_view UpperField(size_t row, ProductField field, std::string& scratch) const {
         return LineUpperField(order_[row], field, scratch);
     }
@@ -85,25 +84,22 @@ private:
     // A product in the catalogue text: its eight fields, cut, one after the other with a "|"
     // after each. A line with a field longer than its cut has been rewritten in place so.
     struct Line {
-        uint32_t offset;      // first field in text_
-        uint32_t upperOffset; // capitals of brand then name in upper_, for those that differ
+        uint32_t offset; // first field in text_
         uint8_t length[kProductFieldCount];
-        uint8_t upperLength[2]; // brand, name
-        uint8_t upperOwn;       // bit 0: brand, bit 1: name has its own capitals in upper_
     };
 
     void Build(const Progress& progress, NameOrderMemo* memo);
 
     std::unique_ptr<char[]> text_; // the catalogue's bytes
     size_t textSize_ = 0;
-    std::string upper_;
     std::vector<Line> lines_;         // in file order
     std::vector<uint32_t> order_;     // row -> line
     std::vector<uint32_t> rowOfLine_; // line -> row
 };
 
 // Capitals of Windows-1252 text by the locale's rules: the same result as UpperCase, through a
-// byte table where UpperCase maps byte to byte.
-void AppendUpperCase(std::string_view text, std::string& out);
+// byte table where UpperCase maps byte to byte. The bytes from the text up to `readable`, where
+// given, may be read (not used), which lets the text's tail be done sixteen bytes at a time.
+void AppendUpperCase(std::string_view text, std::string& out, const char* readable = nullptr);
 
 } // namespace torvel

@@ -162,6 +162,13 @@ TEST_F(ProductTableTest, UpperFieldsUseTheLocaleCapitals) {
     EXPECT_EQ(table.Field(0, ProductField::Nome), "a\xE7\xFA"
                                                   "car")
         << "the stored value stays";
+    // Made sixteen bytes at a time: a name longer than a block, and one at the text's very end.
+    table.LoadText("34|1|m|leite condensado \xE9|R|UN|1|2\r\n34|2|M|Z|R|UN|1|2\n"
+                   "34|3|M|p\xE3o|R|UN|1|z");
+    EXPECT_EQ(table.UpperField(0, ProductField::Nome, scratch), "LEITE CONDENSADO \xC9");
+    EXPECT_EQ(table.UpperField(0, ProductField::Marca, scratch), "M");
+    EXPECT_EQ(table.UpperField(1, ProductField::Nome, scratch), "P\xC3O");
+    EXPECT_EQ(table.UpperField(1, ProductField::VSugerido, scratch), "Z");
 }
 
 TEST(AppendUpperCase, AgreesWithUpperCase) {
