@@ -184,14 +184,16 @@ void TFProcura_Prod::buildWindow() {
     gLista->SetColumnClick(false);
     gLista->SetCorZebra(torvel::kColorSilver);
     gLista->SetCheckCor(torvel::kColorNavy);
-    gLista->AddColumn(QString(), 4, Qt::AlignLeft);
-    gLista->AddColumn("ID    ", 65, Qt::AlignRight);
-    gLista->AddColumn("Nome", 271, Qt::AlignLeft);
-    gLista->AddColumn("Referencia", 108, Qt::AlignLeft);
-    gLista->AddColumn("Marca", 130, Qt::AlignLeft);
-    gLista->AddColumn("UND", 43, Qt::AlignLeft);
-    gLista->AddColumn(torvel::ToQString("Pre\xE7o      "), 87, Qt::AlignRight, 2);
-    gLista->AddColumn("Vl. Sugerido ", 0, Qt::AlignRight, 2);
+    gLista->AddColumns({
+        {QString(), 4, Qt::AlignLeft},
+        {"ID    ", 65, Qt::AlignRight},
+        {"Nome", 271, Qt::AlignLeft},
+        {"Referencia", 108, Qt::AlignLeft},
+        {"Marca", 130, Qt::AlignLeft},
+        {"UND", 43, Qt::AlignLeft},
+        {torvel::ToQString("Pre\xE7o      "), 87, Qt::AlignRight, 2},
+        {"Vl. Sugerido ", 0, Qt::AlignRight, 2},
+    });
     // The suggested price travels with the row but is not for the user's eyes.
     gLista->setColumnHidden(7, true);
     connect(gLista, &TGListView::DblClick, this, [this] { gListaDblClick(); });

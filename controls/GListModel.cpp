@@ -14,10 +14,12 @@ TGListModel::~TGListModel() {
     rows_.SetObserver(nullptr);
 }
 
-void TGListModel::AddColumn(const TListColumn& column) {
-    const int index = ColumnCount();
-    beginInsertColumns({}, index, index);
-    columns_.push_back(column);
+void TGListModel::AddColumns(const std::vector<TListColumn>& columns) {
+    if (columns.empty())
+        return;
+    const int first = ColumnCount();
+    beginInsertColumns({}, first, first + static_cast<int>(columns.size()) - 1);
+    columns_.insert(columns_.end(), columns.begin(), columns.end());
     endInsertColumns();
 }
 

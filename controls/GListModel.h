@@ -28,7 +28,8 @@ public:
     torvel::RowList& Rows() { return rows_; }
     const torvel::RowList& Rows() const { return rows_; }
 
-    void AddColumn(const TListColumn& column);
+    // After the others, in one insertion: the view measures its header once, not per column.
+    void AddColumns(const std::vector<TListColumn>& columns);
     void ClearColumns();
     int ColumnCount() const { return static_cast<int>(columns_.size()); }
     const TListColumn& Column(int index) const { return columns_.at(static_cast<size_t>(index)); }

@@ -200,8 +200,14 @@ void TGListView::SetChecked(int row, bool checked) {
 }
 
 void TGListView::AddColumn(const QString& caption, int width, Qt::Alignment alignment, int tag) {
-    model_->AddColumn(TListColumn{caption, width, alignment, tag});
-    setColumnWidth(ColumnCount() - 1, width);
+    AddColumns({TListColumn{caption, width, alignment, tag}});
+}
+
+void TGListView::AddColumns(const std::vector<TListColumn>& columns) {
+    const int first = ColumnCount();
+    model_->AddColumns(columns);
+    for (size_t k = 0; k < columns.size(); ++k)
+        setColumnWidth(first + static_cast<int>(k), columns[k].width);
 }
 
 void TGListView::ClearColumns() {

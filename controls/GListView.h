@@ -64,6 +64,8 @@ public:
 
     // Columns, in display order; the first one added is column 0.
     void AddColumn(const QString& caption, int width, Qt::Alignment alignment, int tag = 0);
+    // Several at once: the header is measured once for all of them.
+    void AddColumns(const std::vector<TListColumn>& columns);
     void ClearColumns();
     int ColumnCount() const { return model_->ColumnCount(); }
     TListColumn Column(int index) const; // width as currently shown

@@ -147,13 +147,15 @@ void TFCentral::buildEditorPage() {
     gProd->setObjectName("gProd");
     gProd->setAccessibleName("Itens do pedido");
     gProd->setGeometry(12, 118, 759, 300);
-    gProd->AddColumn("", 4, Qt::AlignLeft);
-    gProd->AddColumn("Item", 40, Qt::AlignHCenter);
-    gProd->AddColumn(QString::fromUtf8("Código"), 70, Qt::AlignHCenter);
-    gProd->AddColumn(QString::fromUtf8("Descrição do Item"), 300, Qt::AlignLeft);
-    gProd->AddColumn("Vl. Unit   ", 70, Qt::AlignRight);
-    gProd->AddColumn("Quantidade ", 80, Qt::AlignRight);
-    gProd->AddColumn("Valor Total  ", 80, Qt::AlignRight);
+    gProd->AddColumns({
+        {"", 4, Qt::AlignLeft},
+        {"Item", 40, Qt::AlignHCenter},
+        {QString::fromUtf8("Código"), 70, Qt::AlignHCenter},
+        {QString::fromUtf8("Descrição do Item"), 300, Qt::AlignLeft},
+        {"Vl. Unit   ", 70, Qt::AlignRight},
+        {"Quantidade ", 80, Qt::AlignRight},
+        {"Valor Total  ", 80, Qt::AlignRight},
+    });
     gProd->SetCorZebra(15007690);
     gProd->SetCheckCor(0);
     gProd->SetCheckboxes(true);

@@ -80,11 +80,13 @@ void TFCentral::buildListPage() {
     gPedido->setObjectName("gPedido");
     gPedido->setAccessibleName("Pedidos");
     gPedido->setGeometry(12, 78, 759, 380);
-    gPedido->AddColumn("", 20, Qt::AlignLeft);
-    gPedido->AddColumn("Doc", 60, Qt::AlignHCenter);
-    gPedido->AddColumn(QString::fromUtf8("Observaçoes"), 300, Qt::AlignLeft);
-    gPedido->AddColumn("Situacao", 130, Qt::AlignHCenter);
-    gPedido->AddColumn("Emissao", emissaoWidth(*gPedido, 90), Qt::AlignHCenter);
+    gPedido->AddColumns({
+        {"", 20, Qt::AlignLeft},
+        {"Doc", 60, Qt::AlignHCenter},
+        {QString::fromUtf8("Observaçoes"), 300, Qt::AlignLeft},
+        {"Situacao", 130, Qt::AlignHCenter},
+        {"Emissao", emissaoWidth(*gPedido, 90), Qt::AlignHCenter},
+    });
     gPedido->SetCorZebra(13303807);
     gPedido->SetCheckCor(8454016);
     gPedido->SetCheckboxes(false);
