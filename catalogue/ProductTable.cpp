@@ -131,6 +131,8 @@ void AppendUpperCase(std::string_view text, std::string& out, const char* readab
 
 ProductTable::ProductTable() = default;
 ProductTable::~ProductTable() = default;
+ProductTable::ProductTable(ProductTable&&) noexcept = default;
+ProductTable& ProductTable::operator=(ProductTable&&) noexcept = default;
 
 void ProductTable::Clear() {
     text_.reset();

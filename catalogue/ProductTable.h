@@ -33,8 +33,8 @@ public:
 
     ProductTable();
     ~ProductTable();
-    ProductTable(const ProductTable&) = delete;
-    ProductTable& operator=(const ProductTable&) = delete;
+    ProductTable(ProductTable&&) noexcept;
+    ProductTable& operator=(ProductTable&&) noexcept;
 
     // Loads the catalogue file of the current directory, replacing what the table held, with
     // the memo of this run (NameOrderMemo::OfThisRun).
