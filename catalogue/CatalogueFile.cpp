@@ -97,13 +97,10 @@ bool CatalogueLineReader::ScanLine(std::string_view& line, size_t& fieldCount,
     const char* stop = nullptr;
     // Notes the bars of one block's mask (bit i: the byte at block + i) while places are left.
     auto note = [&](const char* block, unsigned mask) {
-        if constexpr (Places > 0) {
+        if constexpr (Places > 0)
             for (; mask && bars < Places; mask &= mask - 1)
                 barPlaces[bars++] = block + __builtin_ctz(mask);
-            bars += CountBits16(mask);
-        } else {
-            bars += CountBits16(mask);
-        }
+        bars += CountBits16(mask); // those left
     };
 #if defined(__SSE2__)
     while (end_ - scan >= 16) {

@@ -414,15 +414,6 @@ bool ProductFilter::Passes(const Condition& c, const ProductTable& table, uint32
     return c.like ? c.pattern.Matches(value) : value == c.value;
 }
 
-bool ProductFilter::Matches(const ProductTable& table, size_t row) const {
-    std::string scratch;
-    const uint32_t line = table.LineOfRow(uint32_t(row));
-    for (const Condition& c : conditions_)
-        if (!Passes(c, table, line, scratch))
-            return false;
-    return true;
-}
-
 // The products are visited in file order, as the table holds them, and their rows noted in a
 // bitmap, which then gives them in name order.
 std::vector<uint32_t> ProductFilter::Apply(const ProductTable& table) const {

@@ -69,7 +69,6 @@ public:
     // Reads a filter text; throws FilterError where it cannot be read.
     explicit ProductFilter(std::string_view text);
 
-    bool Matches(const ProductTable& table, size_t row) const;
     // The rows of the table that pass, in name order.
     std::vector<uint32_t> Apply(const ProductTable& table) const;
 
