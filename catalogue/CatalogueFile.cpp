@@ -83,9 +83,9 @@ bool CatalogueLineReader::Next(std::vector<std::string_view>& fields) {
     return true;
 }
 
-// Only counts the "|" bytes on the way to the end of the line, sixteen at a time.
-// The one reading of a line for both NextLine calls; with Places > 0 it also notes where the first
-// Places "|" are. Without, the reader of whole records pays nothing for it.
+// The one reading of a line for both NextLine calls, sixteen bytes at a time: it counts the "|"
+// on the way to the line's end and, with Places > 0, notes where the first Places of them are.
+// Without, the reader of whole records pays nothing for it.
 template <size_t Places>
 bool CatalogueLineReader::ScanLine(std::string_view& line, size_t& fieldCount,
                                    const char** barPlaces) {
