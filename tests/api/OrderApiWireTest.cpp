@@ -13,6 +13,7 @@
 
 #include "tests/support/ClockGuard.h"
 #include "tests/support/EndpointGuard.h"
+#include "tests/support/EnvGuard.h"
 #include "tests/support/ScriptedServer.h"
 #include "tests/support/TempDir.h"
 #include "util/Clock.h"
@@ -38,8 +39,6 @@ class OrderApiWire : public test::TempDirTest {
 protected:
     void SetUp() override {
         TempDirTest::SetUp();
-        setenv("TZ", "UTC0", 1);
-        tzset();
         transport.SetTimeouts(3s, 3s);
     }
 
@@ -47,6 +46,7 @@ protected:
         std::ofstream(name, std::ios::binary) << bytes;
     }
 
+    test::EnvGuard timeZone{"TZ", "UTC0"};
     test::ClockGuard clock{std::nullopt};
     ScriptedServer server;
     // The default host names, served by the local server.

@@ -9,6 +9,7 @@
 #include "tests/support/ClockGuard.h"
 #include "tests/support/ConfigGuards.h"
 #include "tests/support/DialogGuards.h"
+#include "tests/support/EnvGuard.h"
 #include "tests/support/ScriptedServer.h"
 #include "tests/support/ScrollLockGuard.h"
 #include "tests/support/TempDir.h"
@@ -48,8 +49,6 @@ class CentralTest : public TempDirTest {
 protected:
     void SetUp() override {
         TempDirTest::SetUp();
-        setenv("TZ", "UTC0", 1);
-        tzset();
         configDir.Set(Dir().string());
         server.Route("pedidos.php?ID=", ScriptedServer::Ok("1021"));
         server.Route("filtro=ctro", ScriptedServer::Ok(orderList));
@@ -192,6 +191,7 @@ protected:
     std::vector<std::string> catalogue;
     bool catalogueRouted = false;
     // The hooks, put back when the test ends; a test may move the clock with clock.Set.
+    EnvGuard timeZone{"TZ", "UTC0"};
     ClockGuard clock{kShownAt};
     ConfigDirGuard configDir{""}; // the test's directory once it exists
     DefaultServerGuard defaultServer{""};
