@@ -1,18 +1,18 @@
 #include "app/Central.h"
 
-#include "api/HttpTransport.h"
 #include "api/OrderApi.h"
+#include "app/Config.h"
 #include "app/uFStatus.h"
 #include "controls/Accessibility.h"
-#include "controls/FlEdit.h"
 #include "controls/FormWidgets.h"
 #include "controls/drumoEdit.h"
+#include "orders/OrderEditorPage.h"
+#include "orders/OrderListPage.h"
 #include "util/Clock.h"
 #include "util/Cp1252QString.h"
 #include "util/Dialogs.h"
 #include "util/SafeFile.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QFrame>
@@ -34,6 +34,7 @@ using torvel::LetGrow;
 using torvel::MakeButton;
 using torvel::MakeCombo;
 using torvel::MakeLabel;
+using torvel::RunHandler;
 using torvel::ToQString;
 
 namespace {
@@ -41,25 +42,18 @@ namespace {
 const char* const kWeekdays[] = {"Domingo",      "Segunda-feira", "Terça-feira", "Quarta-feira",
                                  "Quinta-feira", "Sexta-feira",   "Sábado"};
 
-std::string configPath() {
+std::string ConfigPath() {
     return torvel::ConfigDirectory() + "/" + torvel::kConfigFileName;
-}
-
-// The first-run panel covers the whole window; what lies under it is out of reach of Tab and
-// Enter too, so that the keyboard stays on the panel.
-void showFirstRunPanel(TFCentral& window, bool show) {
-    window.Panel2->setVisible(show);
-    window.Loja->setEnabled(!show);
-    window.Notebook1->setEnabled(!show);
-    if (show)
-        window.ECNPJ->setFocus();
 }
 
 } // namespace
 
 TFCentral::TFCentral(QWidget* parent) : QWidget(parent) {
-    buildWindow();
-    connectHandlers();
+    // While a request blocks, the windows still repaint; user input waits.
+    session_.SetWaitHook(
+        [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
+    BuildWindow();
+    ConnectHandlers();
     qApp->installEventFilter(this);
     FormCreate();
 }
@@ -69,25 +63,7 @@ TFCentral::~TFCentral() {
         qApp->removeEventFilter(this);
 }
 
-torvel::HttpTransport& TFCentral::Transport() {
-    if (!transport_) {
-        transport_ = std::make_unique<torvel::HttpTransport>();
-        // While a request blocks, the windows still repaint; user input waits.
-        transport_->SetWaitHook(
-            [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
-    }
-    return *transport_;
-}
-
-torvel::OrderApi& TFCentral::Api() {
-    if (!api_) {
-        Transport().SetCertificatesFile(Certificados);
-        api_ = std::make_unique<torvel::OrderApi>(Transport(), Servidor);
-    }
-    return *api_;
-}
-
-void TFCentral::buildWindow() {
+void TFCentral::BuildWindow() {
     // A top-level QWidget is a plain client area to assistive technology; this one is the window.
     torvel::SetAccessibleRole(this, QAccessible::Window);
     setObjectName("FCentral");
@@ -111,9 +87,11 @@ void TFCentral::buildWindow() {
     Notebook1 = new QStackedWidget(this);
     Notebook1->setObjectName("Notebook1");
     Notebook1->setGeometry(0, 52, 783, 530);
-    buildListPage();
-    buildEditorPage();
-    buildFirstRunPanel();
+    PageDefault = new torvel::orders::OrderListPage(session_, *this);
+    Notebook1->addWidget(PageDefault);
+    PageCadastro = new torvel::orders::OrderEditorPage(session_, *this);
+    Notebook1->addWidget(PageCadastro);
+    BuildFirstRunPanel();
 
     // The store combo and the date line in a 52-pixel band, the pages under it; the first-run
     // panel lies over both.
@@ -132,7 +110,7 @@ void TFCentral::buildWindow() {
     grid->setRowStretch(1, 1);
 }
 
-void TFCentral::buildFirstRunPanel() {
+void TFCentral::BuildFirstRunPanel() {
     Panel2 = new QFrame(this);
     Panel2->setObjectName("Panel2");
     Panel2->setGeometry(0, 0, 783, 582);
@@ -167,31 +145,30 @@ void TFCentral::buildFirstRunPanel() {
     Panel2->setVisible(false);
 }
 
-void TFCentral::Run(const std::function<void()>& handler) {
-    try {
-        handler();
-    } catch (const std::exception& e) {
-        torvel::ShowError(ToQString(e.what()));
-    }
-}
-
-void TFCentral::wireClick(QPushButton* button, void (TFCentral::*handler)()) {
-    connect(button, &QPushButton::clicked, this,
-            [this, handler] { Run([&] { (this->*handler)(); }); });
-}
-
-void TFCentral::wireAction(QAction* action, void (TFCentral::*handler)()) {
-    connect(action, &QAction::triggered, this,
-            [this, handler] { Run([&] { (this->*handler)(); }); });
-}
-
-void TFCentral::connectHandlers() {
+void TFCentral::ConnectHandlers() {
+    using torvel::orders::OrderEditorPage;
+    using torvel::orders::OrderListPage;
     connect(Loja, qOverload<int>(&QComboBox::activated), this,
-            [this] { Run([this] { LojaSelect(); }); });
-    wireClick(Button2, &TFCentral::Button2Click);
-    connectListPage();
-    connectCatalogueDownload();
-    connectEditorPage();
+            [this] { RunHandler([this] { LojaSelect(); }); });
+    torvel::OnClick(Button2, [this] { Button2Click(); });
+    connect(PageDefault, &OrderListPage::newOrderRequested, this,
+            [this] { RunHandler([this] { PageCadastro->B_NovoClick(); }); });
+    connect(PageDefault, &OrderListPage::openOrder, this,
+            [this](const std::string& document, bool duplicate) {
+                RunHandler([&] { PageCadastro->OpenOrder(document, duplicate); });
+            });
+    // Runs inside the send, which reports a failure of its own after it.
+    connect(PageCadastro, &OrderEditorPage::orderSent, PageDefault, &OrderListPage::B_ListarClick);
+}
+
+// The first-run panel covers the whole window; what lies under it is out of reach of Tab and
+// Enter too, so that the keyboard stays on the panel.
+void TFCentral::ShowFirstRunPanel(bool show) {
+    Panel2->setVisible(show);
+    Loja->setEnabled(!show);
+    Notebook1->setEnabled(!show);
+    if (show)
+        ECNPJ->setFocus();
 }
 
 bool TFCentral::IsCadastroShown() const {
@@ -202,51 +179,70 @@ int TFCentral::ChosenStoreIndex() const {
     return Loja->currentIndex();
 }
 
+int TFCentral::StoreCount() const {
+    return Loja->count();
+}
+
+void TFCentral::SelectStore(int position) {
+    Loja->setCurrentIndex(position);
+    LojaSelect();
+}
+
+void TFCentral::LockStore(bool locked) {
+    Loja->setEnabled(!locked);
+}
+
+void TFCentral::ShowListPage() {
+    Notebook1->setCurrentIndex(0);
+}
+
+void TFCentral::ShowEditorPage() {
+    Notebook1->setCurrentIndex(1);
+}
+
 void TFCentral::FormCreate() {
     // A run killed in the middle of a file's replacement left its temporary file beside it.
     torvel::RemoveLeftoverReplacements(".");
     torvel::RemoveLeftoverReplacements(torvel::ConfigDirectory());
-    Stores.clear();
+    session_.Stores.clear();
     if (!torvel::ConfigFileToRead().empty())
-        Run([this] { LoadConfig(); }); // a file that cannot be read is reported, not fatal
+        RunHandler([this] { LoadConfig(); }); // a file that cannot be read is reported, not fatal
     else
-        showFirstRunPanel(*this, true);
+        ShowFirstRunPanel(true);
 }
 
 void TFCentral::LoadConfig() {
     torvel::Config config = torvel::ReadConfig(torvel::ConfigFileToRead());
-    Crf = config.crf;
-    if (Servidor != config.servidor || Certificados != config.certificados)
-        api_.reset();
-    Servidor = config.servidor;
-    Certificados = config.certificados;
+    session_.Crf = config.crf;
+    session_.SetServer(config.servidor, config.certificados);
     Loja->clear();
-    Stores.clear();
+    session_.Stores.clear();
     for (const auto& store : config.stores) {
         Loja->addItem(ToQString(store.text));
-        Stores.push_back(store);
+        session_.Stores.push_back(store);
     }
-    Loja->setCurrentIndex(Stores.empty() ? -1 : 0);
-    if (Stores.size() == 1)
+    Loja->setCurrentIndex(session_.Stores.empty() ? -1 : 0);
+    if (session_.Stores.size() == 1)
         LojaSelect();
 }
 
 void TFCentral::LojaSelect() {
-    B_Novo->setEnabled(false);
-    Panel1->setVisible(false);
-    int index = ChosenStoreIndex();
-    Ctro = index >= 0 && size_t(index) < Stores.size() ? Stores[size_t(index)].id : std::string();
+    PageDefault->StoreCheckStarted();
+    const int index = ChosenStoreIndex();
+    const auto& stores = session_.Stores;
+    session_.Ctro =
+        index >= 0 && size_t(index) < stores.size() ? stores[size_t(index)].id : std::string();
     SetWaitMessage("Aguarde sincronizando...");
     try {
-        torvel::StoreCheck check = Api().CheckStore(Crf, Ctro);
-        // The reply is shown even when it is refused next; a failed request leaves Label3 alone.
-        Label3->setText(ToQString("Seu ID : " + check.body));
+        torvel::StoreCheck check = session_.Api().CheckStore(session_.Crf, session_.Ctro);
+        // The reply is shown even when it is refused next; a failed request leaves it alone.
+        PageDefault->ShowCheckReply(check.body);
         if (!check.Accepted())
             throw std::runtime_error("refused");
-        UserId = *check.userId;
-        B_Novo->setEnabled(true);
-        RefreshOrderList(); // both keep their former contents on a failure of their own
-        BitBtn1Click();
+        session_.UserId = *check.userId;
+        PageDefault->StoreAccepted();
+        PageDefault->RefreshOrderList(); // both keep their former contents on a failure
+        PageDefault->BitBtn1Click();
     } catch (const std::exception&) {
         // Whatever went wrong, the user is told the same, while the wait window still shows.
         torvel::ShowMessage(
@@ -299,7 +295,6 @@ void TFCentral::showEvent(QShowEvent* event) {
 }
 
 void TFCentral::FormShow() {
-    EditMode = false;
     torvel::LocalTime now = torvel::LocalNow();
     QString line = QString::fromUtf8("* %1, %2 de %3 de %4.")
                        .arg(QString::fromUtf8(kWeekdays[now.weekday]))
@@ -307,10 +302,10 @@ void TFCentral::FormShow() {
                        .arg(QString::fromUtf8(torvel::orders::kMonthNames[now.month - 1]))
                        .arg(now.year, 4, 10, QChar('0'));
     LData->setText(line);
-    ComboBox->setCurrentIndex(now.month - 1);
+    PageDefault->SetMonth(now.month - 1);
     Notebook1->setCurrentIndex(0);
-    Emissao->setText(QString::asprintf("%02d/%02d/%04d %02d:%02d", now.day, now.month, now.year,
-                                       now.hour, now.minute));
+    PageCadastro->SetIssueDate(QString::asprintf("%02d/%02d/%04d %02d:%02d", now.day, now.month,
+                                                 now.year, now.hour, now.minute));
 }
 
 bool TFCentral::FormKeyDown(int key, Qt::KeyboardModifiers) {
@@ -320,21 +315,16 @@ bool TFCentral::FormKeyDown(int key, Qt::KeyboardModifiers) {
         focusNextChild();
         return true;
     case Qt::Key_Escape:
-        if (!OBS->isVisibleTo(PageCadastro))
-            return false;
-        OBS->setVisible(false);
-        if (cProd->isVisible() && cProd->isEnabled())
-            cProd->setFocus();
-        return true;
+        return PageCadastro->CloseObservations();
     case Qt::Key_F3:
         if (!IsCadastroShown())
             return false;
-        OpenProductSearch();
+        PageCadastro->OpenProductSearch();
         return true;
     case Qt::Key_F4:
         if (!IsCadastroShown())
             return false;
-        ShowObservations();
+        PageCadastro->ShowObservations();
         return true;
     default:
         return false;
@@ -349,7 +339,7 @@ bool TFCentral::eventFilter(QObject* watched, QEvent* event) {
         return false;
     auto* keyEvent = static_cast<QKeyEvent*>(event);
     bool handled = false;
-    Run([&] { handled = FormKeyDown(keyEvent->key(), keyEvent->modifiers()); });
+    RunHandler([&] { handled = FormKeyDown(keyEvent->key(), keyEvent->modifiers()); });
     bool isEnter = keyEvent->key() == Qt::Key_Return || keyEvent->key() == Qt::Key_Enter;
     // Enter still reaches a focused button, which takes it as a click.
     if (handled && isEnter && qobject_cast<QPushButton*>(widget))
@@ -359,9 +349,9 @@ bool TFCentral::eventFilter(QObject* watched, QEvent* event) {
 
 void TFCentral::Button2Click() {
     // A failed write stops here: the error box shows it and the panel stays for another try.
-    torvel::ReplaceFileSafely(configPath(), torvel::DefaultConfigText(ECNPJ->Text()));
+    torvel::ReplaceFileSafely(ConfigPath(), torvel::DefaultConfigText(ECNPJ->Text()));
     LoadConfig();
-    showFirstRunPanel(*this, false);
+    ShowFirstRunPanel(false);
 }
 
 void TFCentral::paintEvent(QPaintEvent*) {

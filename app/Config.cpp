@@ -51,12 +51,6 @@ std::string ProfileString(std::string_view iniText, std::string_view section,
     return {};
 }
 
-StoreEntry MakeStoreEntry(std::string_view text) {
-    size_t dash = text.find('-');
-    return {std::string(text),
-            dash == std::string_view::npos ? std::string() : Trim(text.substr(0, dash))};
-}
-
 Config ReadConfig(const std::string& path) {
     std::string text;
     if (FileExists(path))

@@ -1,6 +1,8 @@
 // Config.Ini: the user's document number and the stores this installation may act for.
 #pragma once
 
+#include "orders/Session.h"
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,13 +15,6 @@ inline constexpr const char* kConfigFileName = "Config.Ini";
 // to case, the value is what follows the first "=" with blanks trimmed and one matching pair of
 // quotes removed, at most 2047 characters; anything missing reads as "".
 std::string ProfileString(std::string_view iniText, std::string_view section, std::string_view key);
-
-// One store of IDS: the entry as shown, and its id (the trimmed text before the first "-").
-struct StoreEntry {
-    std::string text;
-    std::string id;
-};
-StoreEntry MakeStoreEntry(std::string_view text);
 
 struct Config {
     std::string crf;

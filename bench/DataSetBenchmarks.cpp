@@ -1,9 +1,10 @@
 #include "bench/DataSetBenchmarks.h"
 
+#include "api/HttpTransport.h"
 #include "api/OrderApi.h"
-#include "app/Central.h"
 #include "bench/DataSetFixture.h"
 #include "bench/FirstPaint.h"
+#include "bench/MainWindow.h"
 #include "bench/TableReporter.h"
 #include "catalogue/CatalogueFile.h"
 #include "catalogue/NameOrderMemo.h"
@@ -11,6 +12,7 @@
 #include "catalogue/ProductFilter.h"
 #include "controls/FlEdit.h"
 #include "controls/GListView.h"
+#include "orders/OrderListPage.h"
 #include "tests/support/ConfigGuards.h"
 
 #include <benchmark/benchmark.h>
@@ -116,11 +118,11 @@ void Registrar::RegisterAll() {
     // Catalogue download and write, against curl writing the same reply to a file.
     {
         const auto fig = Register("Download/" + n, [](benchmark::State& state, DataSetFixture& s) {
-            TFCentral& central = s.Central();
+            auto& list = Control<orders::OrderListPage>(s.Central(), "Default");
             ChangeDir(s.Work());
             fs::remove(torvel::kCatalogueFileName);
             for (auto _ : state)
-                central.BitBtn1Click();
+                list.BitBtn1Click();
             // The download is silent about failures: check that it wrote the whole catalogue.
             if (fs::file_size(torvel::kCatalogueFileName) != uintmax_t(s.Info().fileBytes))
                 throw std::runtime_error("the download did not write the catalogue");
@@ -158,12 +160,11 @@ void Registrar::RegisterAll() {
     {
         const auto fig =
             Register("LookupProduct/" + n, [](benchmark::State& state, DataSetFixture& s) {
-                TFCentral& central = s.Central();
                 ChangeDir(s.Dir());
-                central.cProd->SetText(s.Info().lookupCode);
+                torvel::CatalogueLookup match;
                 for (auto _ : state)
-                    central.LookupProduct();
-                if (central.Descricao->text() == "Produto Nao Encontrado")
+                    match = torvel::LookupInCatalogue(kStore, s.Info().lookupCode);
+                if (match.record.empty())
                     throw std::runtime_error("the lookup did not find its code");
             });
         const auto ref = Register("LookupProduct/" + n + "/grep", [](benchmark::State& state,
@@ -303,27 +304,27 @@ void Registrar::RegisterAll() {
     {
         const auto fig =
             Register("RefreshOrderList/" + n, [](benchmark::State& state, DataSetFixture& s) {
-                TFCentral& central = s.Central();
+                auto& list = Control<orders::OrderListPage>(s.Central(), "Default");
+                const TGListView& gPedido = Control<TGListView>(list, "gPedido");
                 for (auto _ : state) {
-                    central.RefreshOrderList();
+                    list.RefreshOrderList();
                     QCoreApplication::processEvents();
                 }
-                if (central.gPedido->RowCount() != int(s.Info().orders)) {
+                if (gPedido.RowCount() != int(s.Info().orders)) {
                     // Say why: the refresh itself is silent about failures.
-                    std::string why = "filter '" + central.OrderListFilter() + "'";
+                    std::string why;
                     try {
-                        why += ", " +
-                               std::to_string(
-                                   central.Api()
-                                       .ListOrders(kUserId, kStore, central.OrderListFilter())
-                                       .size()) +
-                               " records";
+                        HttpTransport transport;
+                        why = std::to_string(OrderApi(transport, s.Server().HostPort())
+                                                 .ListOrders(kUserId, kStore, "")
+                                                 .size()) +
+                              " records";
                     } catch (const std::exception& e) {
-                        why += ", " + std::string(e.what());
+                        why = e.what();
                     }
                     throw std::runtime_error("the order list has " +
-                                             std::to_string(central.gPedido->RowCount()) +
-                                             " rows (" + why + ")");
+                                             std::to_string(gPedido.RowCount()) + " rows (" + why +
+                                             ")");
                 }
             });
         const auto ref = Register(
@@ -348,10 +349,11 @@ void Registrar::RegisterAll() {
                 ChangeDir(s.Work());
                 const test::ConfigDirGuard configDir(config);
                 for (auto _ : state) {
-                    auto central = std::make_unique<TFCentral>();
+                    auto central = NewMainWindow();
                     ShowAndWaitForPaint(*central);
                     state.PauseTiming();
-                    if (oneStore && central->gPedido->RowCount() != int(s.Info().orders))
+                    if (oneStore &&
+                        Control<TGListView>(*central, "gPedido").RowCount() != int(s.Info().orders))
                         throw std::runtime_error("the start-up did not list the orders");
                     central.reset();
                     state.ResumeTiming();

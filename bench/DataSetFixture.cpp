@@ -1,8 +1,8 @@
 #include "bench/DataSetFixture.h"
 
-#include "app/Central.h"
 #include "app/Config.h"
 #include "bench/FirstPaint.h"
+#include "bench/MainWindow.h"
 #include "catalogue/CatalogueFile.h"
 #include "catalogue/Procura_Prod.h"
 
@@ -10,6 +10,8 @@
 #include <sqlite3.h>
 
 #include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
 
 #include <filesystem>
 #include <fstream>
@@ -60,7 +62,7 @@ std::string DataSetFixture::OrdersUrl() {
     return Url("filtro=ctro&valor=" + std::to_string(kUserId) + "&CTRO=" + kStore);
 }
 
-TFCentral& DataSetFixture::Central() {
+QWidget& DataSetFixture::Central() {
     if (!central_) {
         // One store configured: the start-up checks it at once, as a user's run does, and
         // downloads the catalogue into the current directory.
@@ -68,13 +70,14 @@ TFCentral& DataSetFixture::Central() {
         WriteConfig(config, kStoreEntry, Server().HostPort());
         config_ = std::make_unique<test::ConfigDirGuard>(config);
         ChangeDir(Work());
-        central_ = std::make_unique<TFCentral>();
+        central_ = NewMainWindow();
         ShowAndWaitForPaint(*central_);
-        if (central_->State().Ctro != kStore || central_->State().UserId != kUserId)
+        if (Control<QLabel>(*central_, "Label3").text() != QString("Seu ID : %1").arg(kUserId) ||
+            !Control<QPushButton>(*central_, "B_Novo").isEnabled())
             throw std::runtime_error("the store check did not accept the store");
         // Showing the window sets the month filter to the current month: list every order.
-        central_->ComboBox->setCurrentIndex(12);
-        central_->qSituacao->setCurrentIndex(3);
+        Control<QComboBox>(*central_, "ComboBox").setCurrentIndex(12);
+        Control<QComboBox>(*central_, "qSituacao").setCurrentIndex(3);
     }
     return *central_;
 }

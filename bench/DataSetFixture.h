@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-class TFCentral;
+class QWidget;
 class TFProcura_Prod;
 struct sqlite3;
 
@@ -49,7 +49,7 @@ public:
     std::string OrdersUrl();
 
     // The main window of a run with no store chosen yet, then set as after an accepted check.
-    TFCentral& Central();
+    QWidget& Central();
     // The search window over the data set's catalogue, open and shown.
     TFProcura_Prod& Search();
     // The same rows in an in-memory SQLite table with an index on the name.
@@ -71,7 +71,7 @@ private:
     std::string work_;
     std::unique_ptr<ServerProcess> server_;
     std::unique_ptr<test::ConfigDirGuard> config_; // while the main window lives
-    std::unique_ptr<TFCentral> central_;
+    std::unique_ptr<QWidget> central_;
     std::unique_ptr<TFProcura_Prod> search_;
     sqlite3* sqlite_ = nullptr;
 };

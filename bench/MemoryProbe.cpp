@@ -1,10 +1,10 @@
 #include "bench/MemoryProbe.h"
 
-#include "app/Central.h"
 #include "app/Config.h"
 #include "bench/DataSet.h"
 #include "bench/DataSetFixture.h"
 #include "bench/FirstPaint.h"
+#include "bench/MainWindow.h"
 #include "bench/Processes.h"
 #include "catalogue/Procura_Prod.h"
 #include "catalogue/ProductFilter.h"
@@ -33,12 +33,12 @@ int MemoryProbe(const std::string& dir, bool copiedRows) {
     WriteConfig(config, "", "127.0.0.1:9");
     test::ConfigDirGuard configDir(config);
     // The program at rest: its main window shown, no store chosen.
-    TFCentral central;
-    ShowAndWaitForPaint(central);
+    const std::unique_ptr<QWidget> central = NewMainWindow();
+    ShowAndWaitForPaint(*central);
     const long baseline = ResidentKb();
     long rows = 0, loadPeak = 0, openPeak = 0;
     {
-        TFProcura_Prod search(&central);
+        TFProcura_Prod search(central.get());
         search.StoreId = kStore;
         ShowAndWaitForPaint(search);
         // From here on the window is open: its own peak, apart from the one of the loading.

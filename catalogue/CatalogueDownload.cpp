@@ -1,17 +1,19 @@
-// The catalogue download of the main window: run after every accepted store check, and by its
-// button on the order list page (hidden).
+#include "catalogue/CatalogueDownload.h"
+
 #include "api/OrderApi.h"
-#include "app/Central.h"
 #include "catalogue/CatalogueFile.h"
 
-void TFCentral::connectCatalogueDownload() {
-    wireClick(BitBtn1, &TFCentral::BitBtn1Click);
-}
+#include <exception>
+#include <string>
 
-void TFCentral::BitBtn1Click() {
+namespace torvel {
+
+void DownloadCatalogue(OrderApi& api, int32_t userId, std::string_view ctro) {
     try {
-        torvel::WriteCatalogue(Api().FetchCatalogueBody(UserId, Ctro));
+        WriteCatalogue(api.FetchCatalogueBody(userId, std::string(ctro)));
     } catch (const std::exception&) {
-        // Silent by design: the former catalogue file stays as it was.
+        // The former catalogue file stays as it was, and nothing is said.
     }
 }
+
+} // namespace torvel

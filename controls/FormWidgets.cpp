@@ -1,6 +1,7 @@
 #include "controls/FormWidgets.h"
 
 #include "controls/FlEdit.h"
+#include "util/Dialogs.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -86,6 +87,16 @@ void LetGrow(QWidget* widget, Qt::Orientations directions) {
         widget->setMaximumWidth(QWIDGETSIZE_MAX);
     if (directions & Qt::Vertical)
         widget->setMaximumHeight(QWIDGETSIZE_MAX);
+}
+
+void OnClick(QPushButton* button, std::function<void()> handler) {
+    QObject::connect(button, &QPushButton::clicked, button,
+                     [handler = std::move(handler)] { RunHandler(handler); });
+}
+
+void OnTrigger(QAction* action, std::function<void()> handler) {
+    QObject::connect(action, &QAction::triggered, action,
+                     [handler = std::move(handler)] { RunHandler(handler); });
 }
 
 } // namespace torvel

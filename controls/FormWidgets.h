@@ -6,6 +6,7 @@
 #include <QRect>
 #include <QString>
 #include <QStyle>
+#include <functional>
 
 class QAction;
 class QComboBox;
@@ -45,5 +46,10 @@ QAction* MakeMenuItem(QMenu* menu, const char* name, const QString& caption);
 // Lets a made widget take the room its layout gives it in these directions; its design size
 // stays its smallest.
 void LetGrow(QWidget* widget, Qt::Orientations directions);
+
+// A click on the button, or the choice of the menu item, runs `handler`; a failure that it lets
+// through goes to the error box.
+void OnClick(QPushButton* button, std::function<void()> handler);
+void OnTrigger(QAction* action, std::function<void()> handler);
 
 } // namespace torvel

@@ -1,31 +1,32 @@
 // The backup file of the order being composed: written after every entered item, offered when a
 // new order is started.
-#include "app/Central.h"
 #include "controls/GListView.h"
 #include "orders/BackupFile.h"
+#include "orders/OrderEditorPage.h"
+#include "orders/PageHost.h"
 #include "util/Dialogs.h"
 
-#include <QComboBox>
+namespace torvel::orders {
 
-void TFCentral::WriteBackup() {
-    const int position = ChosenStoreIndex();
+void OrderEditorPage::WriteBackup() {
+    const int position = host_.ChosenStoreIndex();
     if (position < 0)
         return; // no store, no file to name
     // The current store's file is complete before the other one goes.
-    gProd->SaveRows(torvel::BackupFileName(position));
-    torvel::DeleteOtherBackups(position);
+    gProd->SaveRows(BackupFileName(position));
+    DeleteOtherBackups(position);
 }
 
-void TFCentral::OfferBackup() {
-    const std::optional<int> position = torvel::BackupToRestore(Loja->count());
+void OrderEditorPage::OfferBackup() {
+    const std::optional<int> position = BackupToRestore(host_.StoreCount());
     if (!position)
         return;
-    torvel::WarningBox(QStringLiteral("Recuperar  Pedido"), QString::fromUtf8("A T E N Ç Ã O"));
-    gProd->LoadRows(torvel::BackupFileName(*position));
-    if (ChosenStoreIndex() != *position) {
-        // The order goes on under the store it was composed for, as if the user had chosen it:
-        // its id is what the lookup, the search and the send use.
-        Loja->setCurrentIndex(*position);
-        LojaSelect();
-    }
+    WarningBox(QStringLiteral("Recuperar  Pedido"), QString::fromUtf8("A T E N Ç Ã O"));
+    gProd->LoadRows(BackupFileName(*position));
+    // The order goes on under the store it was composed for, as if the user had chosen it: its
+    // id is what the lookup, the search and the send use.
+    if (host_.ChosenStoreIndex() != *position)
+        host_.SelectStore(*position);
 }
+
+} // namespace torvel::orders

@@ -1,51 +1,62 @@
-// The order editor's handlers: new order, product lookup, line total, entering, altering and
-// deleting items, cancelling the order, the observations panel and going back.
-#include "app/Central.h"
+// The order editor's handlers: new order, product lookup (typed or found with F3), line total,
+// entering, altering and deleting items, cancelling the order, the observations panel and going
+// back.
 #include "catalogue/CatalogueFile.h"
+#include "catalogue/Procura_Prod.h"
 #include "controls/FlEdit.h"
 #include "controls/GListView.h"
+#include "orders/OrderEditorPage.h"
 #include "orders/OrderLines.h"
+#include "orders/PageHost.h"
+#include "orders/Session.h"
 #include "util/Cp1252QString.h"
+#include "util/Dialogs.h"
 #include "util/Errors.h"
 #include "util/Numbers.h"
 
-#include <QComboBox>
 #include <QFrame>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QStackedWidget>
 
-using torvel::FromQString;
-using torvel::ToQString;
+namespace torvel::orders {
 
-namespace {
-
-void ClearEntry(TFCentral& w, const char* quantity) {
-    w.cProd->SetText("");
-    w.Descricao->clear();
-    w.UND->clear();
-    w.vUnit->setText("0,00");
-    w.Qtd->SetText(quantity);
-    w.vTotal->setText("0,00");
-    w.cProd->setFocus();
+void OrderEditorPage::ClearEntry(const char* quantity) {
+    cProd->SetText("");
+    Descricao->clear();
+    UND->clear();
+    vUnit->setText("0,00");
+    Qtd->SetText(quantity);
+    vTotal->setText("0,00");
+    cProd->setFocus();
 }
 
-void ShowItemCount(TFCentral& w) {
-    w.Itens->setText(QString::number(w.gProd->RowCount()));
+void OrderEditorPage::ShowItemCount() {
+    Itens->setText(QString::number(gProd->RowCount()));
 }
 
-} // namespace
-
-void TFCentral::RecomputeOrderTotal() {
+void OrderEditorPage::ResetOrder() {
+    EditMode = false; // its row is gone
+    gProd->Clear();
+    ItemCounter = 0;
     VLNota->setText("0,00");
-    VLNota->setText(ToQString(torvel::OrderTotal(gProd->Rows())));
+    host_.LockStore(false);
+    Itens->setText("0");
 }
 
-void TFCentral::B_NovoClick() {
+void OrderEditorPage::SetIssueDate(const QString& text) {
+    Emissao->setText(text);
+}
+
+void OrderEditorPage::RecomputeOrderTotal() {
+    VLNota->setText("0,00");
+    VLNota->setText(ToQString(OrderTotal(gProd->Rows())));
+}
+
+void OrderEditorPage::B_NovoClick() {
     EditMode = false; // the rows being altered are about to go
     gProd->Clear();
-    Notebook1->setCurrentIndex(1);
+    host_.ShowEditorPage();
     B_Lancar->setEnabled(true);
     B_Salva->setEnabled(true);
     vUnit->setText("0,00");
@@ -53,34 +64,34 @@ void TFCentral::B_NovoClick() {
     vTotal->setText("0,00");
     OfferBackup();
     RecomputeOrderTotal();
-    ShowItemCount(*this);
+    ShowItemCount();
     // Keyboard users start typing a code at once.
     if (cProd->isVisible() && cProd->isEnabled())
         cProd->setFocus();
 }
 
-void TFCentral::cProdExit() {
+void OrderEditorPage::cProdExit() {
     const std::string code = cProd->Text();
     if (!code.empty() && code != "0")
         LookupProduct();
 }
 
-void TFCentral::LookupProduct() {
+void OrderEditorPage::LookupProduct() {
     const std::string code = cProd->Text();
     if (code.empty()) {
         cProd->setFocus();
         return;
     }
-    const torvel::CatalogueLookup match = torvel::LookupInCatalogue(Ctro, code);
+    const CatalogueLookup match = LookupInCatalogue(session_.Ctro, code);
     if (!match.record.empty()) {
         const std::vector<std::string>& product = match.record;
         Descricao->setText(ToQString(product[3]));
         UND->setText(ToQString(product[5]));
-        vUnit->setText(ToQString(torvel::CommaDecimal(product[6])));
+        vUnit->setText(ToQString(CommaDecimal(product[6])));
         Qtd->setFocus();
     }
     if (match.missingField >= 0)
-        throw torvel::ListIndexError(match.missingField);
+        throw ListIndexError(match.missingField);
     if (match.record.empty()) {
         UND->clear();
         vUnit->setText("0,00");
@@ -89,7 +100,7 @@ void TFCentral::LookupProduct() {
     }
 }
 
-void TFCentral::QtdExit() {
+void OrderEditorPage::QtdExit() {
     if (Descricao->text().isEmpty())
         cProd->setFocus();
     double quantity = Qtd->Value();
@@ -97,10 +108,10 @@ void TFCentral::QtdExit() {
         Qtd->SetValue(1);
         quantity = Qtd->Value();
     }
-    vTotal->setText(ToQString(torvel::LineTotal(quantity, FromQString(vUnit->text()))));
+    vTotal->setText(ToQString(LineTotal(quantity, FromQString(vUnit->text()))));
 }
 
-void TFCentral::B_LancarClick() {
+void OrderEditorPage::B_LancarClick() {
     const std::string code = cProd->Text();
     if (code == "0" || cProd->TrimmedLength() <= 0)
         return;
@@ -109,33 +120,33 @@ void TFCentral::B_LancarClick() {
     const std::string quantity = Qtd->Text();
     const std::string total = FromQString(vTotal->text());
     if (EditMode && EditRow >= 1 && EditRow <= gProd->RowCount()) {
-        gProd->AddRow(torvel::OrderLineText(gProd->GetCell(1, EditRow), code, description, price,
-                                            quantity, total),
-                      EditRow);
+        gProd->AddRow(
+            OrderLineText(gProd->GetCell(1, EditRow), code, description, price, quantity, total),
+            EditRow);
         RecomputeOrderTotal();
-        ShowItemCount(*this);
-        ClearEntry(*this, "1,00");
+        ShowItemCount();
+        ClearEntry("1,00");
         EditMode = false;
     } else {
         // An alteration whose row is gone enters the item as a new row.
         EditMode = false;
         if (ItemCounter == 0) {
             ItemCounter = 1;
-            Loja->setEnabled(false); // the order stays with its store
+            host_.LockStore(true); // the order stays with its store
         }
-        gProd->AddRow(torvel::OrderLineText(std::to_string(gProd->RowCount() + 1), code,
-                                            description, price, quantity, total),
+        gProd->AddRow(OrderLineText(std::to_string(gProd->RowCount() + 1), code, description, price,
+                                    quantity, total),
                       -1);
-        VLNota->setText(ToQString(torvel::FormatAmount(
-            torvel::ParseNumber(total) + torvel::ParseNumber(FromQString(VLNota->text())))));
-        ShowItemCount(*this);
-        ClearEntry(*this, "1");
+        VLNota->setText(
+            ToQString(FormatAmount(ParseNumber(total) + ParseNumber(FromQString(VLNota->text())))));
+        ShowItemCount();
+        ClearEntry("1");
         ++ItemCounter;
     }
     WriteBackup();
 }
 
-void TFCentral::A1Click() {
+void OrderEditorPage::A1Click() {
     const int row = gProd->SelectedRow();
     if (gProd->GetCell(1, row).empty())
         return;
@@ -149,7 +160,7 @@ void TFCentral::A1Click() {
     cProd->setFocus();
 }
 
-void TFCentral::ExcluirItem1Click() {
+void OrderEditorPage::ExcluirItem1Click() {
     const int row = gProd->SelectedRow();
     if (row < 1)
         return;
@@ -158,31 +169,53 @@ void TFCentral::ExcluirItem1Click() {
     gProd->NumberRows(1);
     RecomputeOrderTotal();
     ItemCounter = gProd->RowCount() + 1;
-    ShowItemCount(*this);
+    ShowItemCount();
 }
 
-void TFCentral::B_CancelaClick() {
-    EditMode = false;
-    gProd->Clear();
-    ItemCounter = 0;
-    VLNota->setText("0,00");
-    Loja->setEnabled(true);
-    Itens->setText("0");
+void OrderEditorPage::B_CancelaClick() {
+    ResetOrder();
     B_Lancar->setEnabled(true);
     B_Salva->setEnabled(true);
 }
 
-void TFCentral::ShowObservations() {
+void OrderEditorPage::ShowObservations() {
     OBS->setVisible(true);
     OBS->raise();
     Memo1->setFocus();
 }
 
-void TFCentral::Button1Click() {
+void OrderEditorPage::Button1Click() {
     OBS->setVisible(false);
     cProd->setFocus();
 }
 
-void TFCentral::B_VoltaClick() {
-    Notebook1->setCurrentIndex(0);
+bool OrderEditorPage::CloseObservations() {
+    if (!OBS->isVisibleTo(this))
+        return false;
+    OBS->setVisible(false);
+    if (cProd->isVisible() && cProd->isEnabled())
+        cProd->setFocus();
+    return true;
 }
+
+void OrderEditorPage::B_VoltaClick() {
+    host_.ShowListPage();
+}
+
+void OrderEditorPage::OpenProductSearch() {
+    // A fresh window every time: it reads the catalogue file anew.
+    TFProcura_Prod search(window());
+    // The store that the combo shows, which after a restored backup need not be Ctro.
+    const int store = host_.ChosenStoreIndex();
+    if (store >= 0 && size_t(store) < session_.Stores.size())
+        search.StoreId = session_.Stores[size_t(store)].id;
+    ExecModal(search);
+    // The window hands its choice back through ChosenProductId, empty for none.
+    ChosenProductId = search.ChosenProductId;
+    if (ChosenProductId.empty())
+        return;
+    cProd->SetText(ChosenProductId);
+    LookupProduct();
+}
+
+} // namespace torvel::orders

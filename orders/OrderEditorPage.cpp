@@ -1,10 +1,12 @@
 // The order editor page of the main window: its controls, layout and tab order, the
 // observations panel with its 100-character limit, and the wiring of every editor button, menu
 // item and field exit to its handler.
-#include "app/Central.h"
+#include "orders/OrderEditorPage.h"
+
 #include "controls/FlEdit.h"
 #include "controls/FormWidgets.h"
 #include "controls/GListView.h"
+#include "util/Dialogs.h"
 
 #include <QAction>
 #include <QFrame>
@@ -14,7 +16,6 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QStackedWidget>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QVBoxLayout>
@@ -28,13 +29,18 @@ using torvel::MakeEntry;
 using torvel::MakeLabel;
 using torvel::MakeMenuItem;
 using torvel::MakeValue;
+using torvel::OnClick;
+using torvel::OnTrigger;
 
 namespace {
 
 constexpr int kMaxObservationChars = 100;
 
-// The captions and legends of the page, which no handler reads.
-struct EditorLabels {
+} // namespace
+
+namespace torvel::orders {
+
+struct OrderEditorPage::Captions {
     QLabel *pedido, *data, *item, *und, *unit, *qtd, *total;
     QLabel *f3, *f3Legenda, *f4, *f4Legenda, *itens, *valorTotal;
 };
@@ -42,7 +48,8 @@ struct EditorLabels {
 // The design's places at 783 by 530: the order's number and date, the entry row (the
 // description box taking the extra width), the items taking all extra room, the legends and
 // totals under them (totals at the right), the buttons at the bottom ("Voltar" at the right).
-void layOutEditor(torvel::orders::OrderEditorControls& c, const EditorLabels& l) {
+void OrderEditorPage::LayOut(const Captions& l) {
+    OrderEditorPage& c = *this;
     auto* heading = new QGridLayout;
     heading->setHorizontalSpacing(8);
     heading->setVerticalSpacing(0);
@@ -88,7 +95,7 @@ void layOutEditor(torvel::orders::OrderEditorControls& c, const EditorLabels& l)
     buttons->addStretch(1);
     buttons->addWidget(c.B_Volta);
 
-    auto* column = new QVBoxLayout(c.PageCadastro);
+    auto* column = new QVBoxLayout(this);
     column->setContentsMargins(12, 6, 12, 20);
     column->setSpacing(0);
     column->addLayout(heading);
@@ -102,14 +109,16 @@ void layOutEditor(torvel::orders::OrderEditorControls& c, const EditorLabels& l)
     column->addLayout(buttons);
 }
 
-} // namespace
+OrderEditorPage::OrderEditorPage(Session& session, PageHost& host, QWidget* parent)
+    : QWidget(parent), session_(session), host_(host) {
+    Build();
+    Connect();
+}
 
-void TFCentral::buildEditorPage() {
-    PageCadastro = new QWidget;
-    PageCadastro->setObjectName("Cadastro");
-    Notebook1->addWidget(PageCadastro);
-    QWidget* p = PageCadastro;
-    EditorLabels l;
+void OrderEditorPage::Build() {
+    setObjectName("Cadastro");
+    QWidget* p = this;
+    Captions l;
 
     l.pedido = MakeCaption(p, " Pedido ", QRect(12, 6, 120, 20));
     Numero = MakeValue(p, "Numero", "Pedido", "Novo", QRect(12, 26, 120, 26), Qt::AlignHCenter);
@@ -207,7 +216,7 @@ void TFCentral::buildEditorPage() {
                          QStyle::SP_DialogCloseButton);
     OBS->setVisible(false);
 
-    layOutEditor(*this, l);
+    LayOut(l);
 
     QWidget::setTabOrder(cProd, Qtd);
     QWidget::setTabOrder(Qtd, B_Lancar);
@@ -218,16 +227,16 @@ void TFCentral::buildEditorPage() {
     QWidget::setTabOrder(Memo1, Button1);
 }
 
-void TFCentral::connectEditorPage() {
-    wireClick(B_Lancar, &TFCentral::B_LancarClick);
-    wireClick(B_Salva, &TFCentral::B_SalvaClick);
-    wireClick(B_Cancela, &TFCentral::B_CancelaClick);
-    wireClick(B_Volta, &TFCentral::B_VoltaClick);
-    wireClick(Button1, &TFCentral::Button1Click);
-    wireAction(A1, &TFCentral::A1Click);
-    wireAction(ExcluirItem1, &TFCentral::ExcluirItem1Click);
-    cProd->SetOnExit([this] { Run([this] { cProdExit(); }); });
-    Qtd->SetOnExit([this] { Run([this] { QtdExit(); }); });
+void OrderEditorPage::Connect() {
+    OnClick(B_Lancar, [this] { B_LancarClick(); });
+    OnClick(B_Salva, [this] { B_SalvaClick(); });
+    OnClick(B_Cancela, [this] { B_CancelaClick(); });
+    OnClick(B_Volta, [this] { B_VoltaClick(); });
+    OnClick(Button1, [this] { Button1Click(); });
+    OnTrigger(A1, [this] { A1Click(); });
+    OnTrigger(ExcluirItem1, [this] { ExcluirItem1Click(); });
+    cProd->SetOnExit([this] { RunHandler([this] { cProdExit(); }); });
+    Qtd->SetOnExit([this] { RunHandler([this] { QtdExit(); }); });
 
     // The observations take at most 100 characters: what goes past the limit is dropped from
     // the end of what was just typed or pasted.
@@ -246,3 +255,5 @@ void TFCentral::connectEditorPage() {
                 cursor.removeSelectedText();
             });
 }
+
+} // namespace torvel::orders

@@ -1,6 +1,7 @@
 // The order list page of the main window: its controls and layout, the popup menu of the order
 // actions, and the wiring of " Listar", " Novo Pedido." and the actions to their handlers.
-#include "app/Central.h"
+#include "orders/OrderListPage.h"
+
 #include "controls/FormWidgets.h"
 #include "controls/GListView.h"
 
@@ -12,7 +13,6 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
-#include <QStackedWidget>
 #include <QStyle>
 #include <QStyleOptionViewItem>
 #include <QVBoxLayout>
@@ -24,13 +24,15 @@ using torvel::MakeButton;
 using torvel::MakeCombo;
 using torvel::MakeLabel;
 using torvel::MakeMenuItem;
+using torvel::OnClick;
+using torvel::OnTrigger;
 
 namespace {
 
 // The Emissao column shows "DD/MM/YYYY HH:MM": as wide as the style makes a cell for that text in
 // the list's font (with the widest digit everywhere), plus the grid line; never narrower than its
 // design width.
-int emissaoWidth(const TGListView& list, int designWidth) {
+int EmissaoWidth(const TGListView& list, int designWidth) {
     const QFontMetrics metrics(list.font());
     QChar widest('0');
     for (char d = '1'; d <= '9'; ++d)
@@ -50,17 +52,23 @@ int emissaoWidth(const TGListView& list, int designWidth) {
 
 } // namespace
 
-void TFCentral::buildListPage() {
-    PageDefault = new QWidget;
-    PageDefault->setObjectName("Default");
-    Notebook1->addWidget(PageDefault);
-    QWidget* p = PageDefault;
+namespace torvel::orders {
+
+OrderListPage::OrderListPage(Session& session, PageHost& host, QWidget* parent)
+    : QWidget(parent), session_(session), host_(host) {
+    Build();
+    Connect();
+}
+
+void OrderListPage::Build() {
+    setObjectName("Default");
+    QWidget* p = this;
 
     Label4 = MakeLabel(p, "Label4", " Mostrar meus Documentos ", QRect(12, 6, 260, 24));
     Label4->setStyleSheet("font-weight: bold; font-size: 15px; color: rgb(0, 64, 128);");
     QLabel* lMes = MakeLabel(p, "LMes", QString::fromUtf8("Mês.:"), QRect(12, 40, 40, 26));
     ComboBox = MakeCombo(p, "ComboBox", QString::fromUtf8("Mês"), QRect(54, 40, 130, 26));
-    for (const char* month : torvel::orders::kMonthNames)
+    for (const char* month : kMonthNames)
         ComboBox->addItem(QString::fromUtf8(month));
     ComboBox->addItem("Todos");
     ComboBox->setCurrentIndex(12);
@@ -85,7 +93,7 @@ void TFCentral::buildListPage() {
         {"Doc", 60, Qt::AlignHCenter},
         {QString::fromUtf8("Observaçoes"), 300, Qt::AlignLeft},
         {"Situacao", 130, Qt::AlignHCenter},
-        {"Emissao", emissaoWidth(*gPedido, 90), Qt::AlignHCenter},
+        {"Emissao", EmissaoWidth(*gPedido, 90), Qt::AlignHCenter},
     });
     gPedido->SetCorZebra(13303807);
     gPedido->SetCheckCor(8454016);
@@ -154,10 +162,13 @@ void TFCentral::buildListPage() {
     page->addWidget(Panel1, 0, 0);
 }
 
-void TFCentral::connectListPage() {
-    wireClick(B_Listar, &TFCentral::B_ListarClick);
-    wireClick(B_Novo, &TFCentral::B_NovoClick);
-    wireAction(CancelarPedido1, &TFCentral::CancelarPedido1Click);
-    wireAction(DuplicarPedido1, &TFCentral::DuplicarPedido1Click);
-    wireAction(VisualizarPedido1, &TFCentral::VisualizarPedido1Click);
+void OrderListPage::Connect() {
+    OnClick(B_Listar, [this] { B_ListarClick(); });
+    OnClick(B_Novo, [this] { emit newOrderRequested(); });
+    OnClick(BitBtn1, [this] { BitBtn1Click(); });
+    OnTrigger(CancelarPedido1, [this] { CancelarPedido1Click(); });
+    OnTrigger(DuplicarPedido1, [this] { DuplicarPedido1Click(); });
+    OnTrigger(VisualizarPedido1, [this] { VisualizarPedido1Click(); });
 }
+
+} // namespace torvel::orders

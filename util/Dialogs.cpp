@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QPointer>
+#include <exception>
 #include <utility>
 
 namespace torvel {
@@ -58,6 +59,14 @@ void ShowMessage(const QString& text) {
 
 void WarningBox(const QString& text, const QString& caption) {
     showBox(caption, text, QMessageBox::Warning);
+}
+
+void RunHandler(const std::function<void()>& handler) {
+    try {
+        handler();
+    } catch (const std::exception& e) {
+        ShowError(ToQString(e.what()));
+    }
 }
 
 int ExecModal(QDialog& dialog) {

@@ -26,6 +26,9 @@ void ShowMessage(const QString& text);
 // Exclamation box with the given caption and text, OK.
 void WarningBox(const QString& text, const QString& caption);
 
+// Runs a handler of a window; a failure that it lets through goes to the error box.
+void RunHandler(const std::function<void()>& handler);
+
 // Runs a dialog modally and returns its result.
 int ExecModal(QDialog& dialog);
 

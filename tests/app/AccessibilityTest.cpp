@@ -39,39 +39,40 @@ TEST_F(Accessibility, ReadersHearWhatTheWindowsShow) {
     ASSERT_NE(frame, nullptr);
     EXPECT_EQ(frame->role(), QAccessible::Window);
     EXPECT_EQ(frame->text(QAccessible::Name), "Pedidos Torvel");
-    EXPECT_EQ(Name(window->Label3), "Seu ID : 1021");
-    EXPECT_EQ(Name(window->LData), QString::fromUtf8("* Terça-feira, 8 de Dezembro de 2026."));
+    EXPECT_EQ(Name(ui().Label3), "Seu ID : 1021");
+    EXPECT_EQ(Name(ui().LData), QString::fromUtf8("* Terça-feira, 8 de Dezembro de 2026."));
     // Fields, buttons and lists keep their names.
-    EXPECT_EQ(Name(window->gPedido), "Pedidos");
-    EXPECT_EQ(Name(window->B_Novo), "Novo Pedido.");
-    EXPECT_EQ(Name(window->cProd), "Item");
+    EXPECT_EQ(Name(ui().gPedido), "Pedidos");
+    EXPECT_EQ(Name(ui().B_Novo), "Novo Pedido.");
+    EXPECT_EQ(Name(ui().cProd), "Item");
 
     // The wait window is an alert named by its text while it is shown.
     window->SetWaitMessage("Aguarde sincronizando...");
-    ASSERT_NE(window->Status, nullptr);
-    EXPECT_EQ(Iface(window->Status)->role(), QAccessible::AlertMessage);
-    EXPECT_EQ(Name(window->Status), "Aguarde sincronizando...");
+    TFStatus* wait = WaitWindow();
+    ASSERT_NE(wait, nullptr);
+    EXPECT_EQ(Iface(wait)->role(), QAccessible::AlertMessage);
+    EXPECT_EQ(Name(wait), "Aguarde sincronizando...");
     window->SetWaitMessage("");
 
     NewOrder();
-    window->cProd->selectAll();
+    ui().cProd->selectAll();
     Type("1050");
     Key(Qt::Key_Return);
-    ASSERT_EQ(Focused(), window->Qtd);
-    EXPECT_EQ(Name(window->Descricao), "ARROZ TIPO 1 5KG");
-    EXPECT_EQ(Description(window->Descricao), QString::fromUtf8("Descrição"));
-    EXPECT_EQ(Name(window->UND), "PCT");
-    EXPECT_EQ(Name(window->vUnit), "21,90");
-    EXPECT_EQ(Description(window->vUnit), "V. Unit");
+    ASSERT_EQ(Focused(), ui().Qtd);
+    EXPECT_EQ(Name(ui().Descricao), "ARROZ TIPO 1 5KG");
+    EXPECT_EQ(Description(ui().Descricao), QString::fromUtf8("Descrição"));
+    EXPECT_EQ(Name(ui().UND), "PCT");
+    EXPECT_EQ(Name(ui().vUnit), "21,90");
+    EXPECT_EQ(Description(ui().vUnit), "V. Unit");
     Type("2");
     Key(Qt::Key_Return);
-    EXPECT_EQ(Name(window->vTotal), "43,80");
+    EXPECT_EQ(Name(ui().vTotal), "43,80");
     Key(Qt::Key_Return);
-    EXPECT_EQ(Name(window->VLNota), "43,80");
-    EXPECT_EQ(Name(window->Itens), "1");
+    EXPECT_EQ(Name(ui().VLNota), "43,80");
+    EXPECT_EQ(Name(ui().Itens), "1");
 
     // The item menu's entries are in the tree by their captions.
-    QAccessibleInterface* menu = Iface(window->PopupMenu1);
+    QAccessibleInterface* menu = Iface(ui().PopupMenu1);
     ASSERT_NE(menu, nullptr);
     ASSERT_EQ(menu->childCount(), 2);
     EXPECT_EQ(menu->child(0)->text(QAccessible::Name), "Alterar Produto");
@@ -81,29 +82,28 @@ TEST_F(Accessibility, ReadersHearWhatTheWindowsShow) {
 TEST_F(Accessibility, LargerWindowsGiveTheRoomToTheLists) {
     Start();
     // The time fits the issue date column.
-    const QFontMetrics metrics(window->gPedido->font());
-    const int margins =
-        2 * (window->gPedido->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1);
-    EXPECT_GE(window->gPedido->columnWidth(4),
+    const QFontMetrics metrics(ui().gPedido->font());
+    const int margins = 2 * (ui().gPedido->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1);
+    EXPECT_GE(ui().gPedido->columnWidth(4),
               metrics.horizontalAdvance("31/12/2026 23:59") + margins);
 
-    const QSize list = window->gPedido->size();
-    const QPoint novo = window->B_Novo->pos();
+    const QSize list = ui().gPedido->size();
+    const QPoint novo = ui().B_Novo->pos();
     EXPECT_EQ(window->size(), QSize(783, 582));
     window->resize(1200, 800);
     EXPECT_EQ(window->size(), QSize(1200, 800));
-    EXPECT_GE(window->gPedido->width(), list.width() + 400);
-    EXPECT_GE(window->gPedido->height(), list.height() + 200);
+    EXPECT_GE(ui().gPedido->width(), list.width() + 400);
+    EXPECT_GE(ui().gPedido->height(), list.height() + 200);
     // The buttons stay under the list, at its left.
-    EXPECT_EQ(window->B_Novo->x(), novo.x());
-    EXPECT_EQ(window->B_Novo->y(), window->gPedido->geometry().bottom() + 1 + 12);
+    EXPECT_EQ(ui().B_Novo->x(), novo.x());
+    EXPECT_EQ(ui().B_Novo->y(), ui().gPedido->geometry().bottom() + 1 + 12);
     window->resize(600, 400); // never smaller than the design size
     EXPECT_EQ(window->size(), QSize(783, 582));
 
     window->resize(1200, 800);
     NewOrder();
-    EXPECT_GE(window->gProd->width(), 759 + 400);
-    EXPECT_GE(window->gProd->height(), 300 + 200);
+    EXPECT_GE(ui().gProd->width(), 759 + 400);
+    EXPECT_GE(ui().gProd->height(), 300 + 200);
 
     TFProcura_Prod search;
     search.show();

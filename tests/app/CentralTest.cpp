@@ -2,6 +2,7 @@
 // the window shows before and after it is shown, with the server accepting, refusing or failing),
 // the first-run panel, the date line and issue date of the day shown, and the keyboard map on
 // both pages.
+#include "tests/support/CaseName.h"
 #include "tests/support/ShellFixture.h"
 
 #include <QDialog>
@@ -34,21 +35,21 @@ TEST_F(Shell, ASingleStoreIsCheckedListedAndDownloadedBeforeTheWindowIsShown) {
         EXPECT_EQ(requests[i].bytes, expected[i]) << i;
     }
     EXPECT_EQ(ReadFile("Itens.Txt"), "34|10|M|N|R|UN|1.50|2.00\r\n34|11|M|P|S|CX|3.00|4.00\r\n");
-    EXPECT_EQ(Rows(window->gPedido),
+    EXPECT_EQ(Rows(ui().gPedido),
               "557|Primeiro|Aberto|01/12/2026 10:00;558||Normal|02/12/2026 10:00;");
-    EXPECT_EQ(Text(window->Label3), "Seu ID : 1021");
-    EXPECT_EQ(window->State().UserId, 1021);
-    EXPECT_EQ(window->State().Ctro, "34");
-    EXPECT_TRUE(window->B_Novo->isEnabled());
-    EXPECT_FALSE(window->Panel1->isVisibleTo(window->PageDefault));
-    EXPECT_EQ(window->Status, nullptr);
+    EXPECT_EQ(Text(ui().Label3), "Seu ID : 1021");
+    EXPECT_EQ(window->Session().UserId, 1021);
+    EXPECT_EQ(window->Session().Ctro, "34");
+    EXPECT_TRUE(ui().B_Novo->isEnabled());
+    EXPECT_FALSE(ui().Panel1->isVisibleTo(ui().PageDefault));
+    EXPECT_EQ(WaitWindow(), nullptr);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     EXPECT_TRUE(Boxes().empty()) << BoxTexts().toStdString();
 
     ASSERT_NO_FATAL_FAILURE(Show());
     EXPECT_EQ(s.Requests().size(), 3u) << "showing the window reloaded something";
-    EXPECT_EQ(window->ComboBox->currentText(), "Dezembro");
-    EXPECT_EQ(Rows(window->gPedido).substr(0, 4), "557|");
+    EXPECT_EQ(ui().ComboBox->currentText(), "Dezembro");
+    EXPECT_EQ(Rows(ui().gPedido).substr(0, 4), "557|");
 }
 
 TEST_F(Shell, ARefusalAtStartUpIsToldBeforeTheWindowShowsWithTheWaitWindowUp) {
@@ -78,8 +79,8 @@ TEST_F(Shell, ARefusalAtStartUpIsToldBeforeTheWindowShowsWithTheWaitWindowUp) {
     EXPECT_EQ(Targets(s), std::vector<std::string>{CheckTarget(kCrf, "34")});
     EXPECT_EQ(WaitWindow(), nullptr);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-    EXPECT_FALSE(window->B_Novo->isEnabled());
-    EXPECT_EQ(Text(window->Label3), "Seu ID : NAO");
+    EXPECT_FALSE(ui().B_Novo->isEnabled());
+    EXPECT_EQ(Text(ui().Label3), "Seu ID : NAO");
 }
 
 TEST_F(Shell, ConfigurationsThatCheckNothing) {
@@ -106,19 +107,19 @@ TEST_F(Shell, ConfigurationsThatCheckNothing) {
         ASSERT_NO_FATAL_FAILURE(Show());
 
         std::vector<std::string> entries;
-        for (int i = 0; i < window->Loja->count(); ++i)
-            entries.push_back(FromQString(window->Loja->itemText(i)));
+        for (int i = 0; i < ui().Loja->count(); ++i)
+            entries.push_back(FromQString(ui().Loja->itemText(i)));
         EXPECT_EQ(entries, c.entries);
-        EXPECT_EQ(window->Loja->currentIndex(), c.entries.empty() ? -1 : 0);
+        EXPECT_EQ(ui().Loja->currentIndex(), c.entries.empty() ? -1 : 0);
         EXPECT_TRUE(s.Requests().empty());
-        EXPECT_TRUE(window->Panel1->isVisible());
-        EXPECT_FALSE(window->B_Novo->isEnabled());
-        EXPECT_EQ(Text(window->Label3), "Seu ID :");
-        EXPECT_EQ(window->Panel2->isVisible(), c.file == nullptr);
+        EXPECT_TRUE(ui().Panel1->isVisible());
+        EXPECT_FALSE(ui().B_Novo->isEnabled());
+        EXPECT_EQ(Text(ui().Label3), "Seu ID :");
+        EXPECT_EQ(ui().Panel2->isVisible(), c.file == nullptr);
         if (!c.file) {
             // The first-run panel takes the keyboard; what it covers is out of reach.
-            EXPECT_EQ(Focused(), window->ECNPJ);
-            EXPECT_FALSE(window->Loja->isEnabled());
+            EXPECT_EQ(Focused(), ui().ECNPJ);
+            EXPECT_FALSE(ui().Loja->isEnabled());
         }
         EXPECT_TRUE(Boxes().empty()) << BoxTexts().toStdString();
         window.reset();
@@ -143,8 +144,8 @@ TEST_F(Shell, AConfigurationFileThatCannotBeReadIsReported) {
     EXPECT_TRUE(
         Boxes()[0].text.startsWith(QString::fromStdString("Cannot open file \"" + path + "\". ")))
         << Boxes()[0].text.toStdString();
-    EXPECT_EQ(window->Loja->count(), 0);
-    EXPECT_FALSE(window->Panel2->isVisibleTo(window.get()));
+    EXPECT_EQ(ui().Loja->count(), 0);
+    EXPECT_FALSE(ui().Panel2->isVisibleTo(window.get()));
 }
 
 TEST_F(Shell, AConfigurationFileThatIsAPipeIsReportedWithoutWaitingForAWriter) {
@@ -154,7 +155,7 @@ TEST_F(Shell, AConfigurationFileThatIsAPipeIsReportedWithoutWaitingForAWriter) {
     ASSERT_EQ(Boxes().size(), 1u);
     EXPECT_EQ(Boxes()[0].text.toStdString(),
               "Cannot open file \"" + path + "\". Not a regular file.");
-    EXPECT_EQ(window->Loja->count(), 0);
+    EXPECT_EQ(ui().Loja->count(), 0);
 }
 
 TEST_F(Shell, TheStoreCheckAsTheServerAnswers) {
@@ -200,11 +201,11 @@ TEST_F(Shell, TheStoreCheckAsTheServerAnswers) {
         Choose(1);
 
         const bool accepted = c.userId != 0;
-        EXPECT_EQ(Text(window->Label3), c.label);
-        EXPECT_EQ(window->State().UserId, c.userId);
-        EXPECT_EQ(window->State().Ctro, "35");
-        EXPECT_EQ(window->B_Novo->isEnabled(), accepted);
-        EXPECT_FALSE(window->Panel1->isVisible());
+        EXPECT_EQ(Text(ui().Label3), c.label);
+        EXPECT_EQ(window->Session().UserId, c.userId);
+        EXPECT_EQ(window->Session().Ctro, "35");
+        EXPECT_EQ(ui().B_Novo->isEnabled(), accepted);
+        EXPECT_FALSE(ui().Panel1->isVisible());
         EXPECT_EQ(WaitWindow(), nullptr);
         EXPECT_EQ(QApplication::overrideCursor(), nullptr);
         EXPECT_EQ(BoxTexts(), accepted ? QString() : kRefusal + "\n");
@@ -239,17 +240,17 @@ TEST_F(Shell, AStoreRefusedAfterAnotherWasAcceptedKeepsWhatTheFirstBrought) {
         s.Route(CheckTarget(kCrf, "35") + " ", c.refusal);
         Accepting(s, "557|A|Aberto|01/12/2026;558|B|Normal|02/12/2026", "34|10|M|DEZ|R|UN|10|1");
         ASSERT_NO_FATAL_FAILURE(StartAccepted(s));
-        const std::string rows = Rows(window->gPedido);
+        const std::string rows = Rows(ui().gPedido);
         const std::string catalogue = ReadFile("Itens.Txt");
         ASSERT_EQ(rows, "557|A|Aberto|01/12/2026;558|B|Normal|02/12/2026;");
 
         Choose(1);
-        EXPECT_EQ(window->State().Ctro, "35");
-        EXPECT_EQ(window->State().UserId, 1021);
-        EXPECT_EQ(Text(window->Label3), c.label);
-        EXPECT_FALSE(window->B_Novo->isEnabled());
-        EXPECT_FALSE(window->Panel1->isVisible());
-        EXPECT_EQ(Rows(window->gPedido), rows);
+        EXPECT_EQ(window->Session().Ctro, "35");
+        EXPECT_EQ(window->Session().UserId, 1021);
+        EXPECT_EQ(Text(ui().Label3), c.label);
+        EXPECT_FALSE(ui().B_Novo->isEnabled());
+        EXPECT_FALSE(ui().Panel1->isVisible());
+        EXPECT_EQ(Rows(ui().gPedido), rows);
         EXPECT_EQ(ReadFile("Itens.Txt"), catalogue);
         EXPECT_EQ(BoxTexts(), kRefusal + "\n");
         EXPECT_EQ(Targets(s).back(), CheckTarget(kCrf, "35"));
@@ -258,8 +259,8 @@ TEST_F(Shell, AStoreRefusedAfterAnotherWasAcceptedKeepsWhatTheFirstBrought) {
         const size_t before = s.Requests().size();
         Choose(0);
         EXPECT_EQ(s.Requests().size(), before + 3);
-        EXPECT_TRUE(window->B_Novo->isEnabled());
-        EXPECT_EQ(Text(window->Label3), "Seu ID : 1021");
+        EXPECT_TRUE(ui().B_Novo->isEnabled());
+        EXPECT_EQ(Text(ui().Label3), "Seu ID : 1021");
         window.reset();
     }
 }
@@ -270,18 +271,18 @@ TEST_F(Shell, OnlyAStoreChosenByTheUserIsChecked) {
     Build("34 - A|35 - B|36 - C", s);
     ASSERT_NO_FATAL_FAILURE(Show());
 
-    window->Loja->setCurrentIndex(2);
+    ui().Loja->setCurrentIndex(2);
     QCoreApplication::processEvents();
     EXPECT_TRUE(s.Requests().empty());
-    EXPECT_TRUE(window->Panel1->isVisible());
+    EXPECT_TRUE(ui().Panel1->isVisible());
 
-    window->Loja->setFocus();
+    ui().Loja->setFocus();
     Key(Qt::Key_Up);
-    EXPECT_EQ(window->Loja->currentIndex(), 1);
+    EXPECT_EQ(ui().Loja->currentIndex(), 1);
     EXPECT_EQ(Targets(s).front(), CheckTarget(kCrf, "35"));
-    EXPECT_EQ(window->State().Ctro, "35");
-    EXPECT_FALSE(window->Panel1->isVisible());
-    EXPECT_TRUE(window->B_Novo->isEnabled());
+    EXPECT_EQ(window->Session().Ctro, "35");
+    EXPECT_FALSE(ui().Panel1->isVisible());
+    EXPECT_TRUE(ui().B_Novo->isEnabled());
 }
 
 std::vector<std::string> FilesIn(const std::filesystem::path& dir) {
@@ -294,11 +295,11 @@ std::vector<std::string> FilesIn(const std::filesystem::path& dir) {
 
 // What the probe notes while a wait window is up: its text, and whether the panel covers the
 // window.
-std::string PanelWhileWaiting(const TFCentral* window) {
+std::string PanelWhileWaiting(const QWidget* panel) {
     TFStatus* wait = WaitWindow();
     if (!wait)
         return {};
-    return FromQString(wait->Text()) + (window->Panel2->isVisible() ? " panel" : " no panel");
+    return FromQString(wait->Text()) + (panel->isVisible() ? " panel" : " no panel");
 }
 
 TEST_F(Shell, TheFirstRunPanelWritesTheFileAndChecksItsStore) {
@@ -318,18 +319,18 @@ TEST_F(Shell, TheFirstRunPanelWritesTheFileAndChecksItsStore) {
         defaultServer.Set(s.HostPort());
         window = std::make_unique<TFCentral>();
         ASSERT_NO_FATAL_FAILURE(Show());
-        ASSERT_TRUE(window->Panel2->isVisible());
-        ASSERT_EQ(Focused(), window->ECNPJ);
+        ASSERT_TRUE(ui().Panel2->isVisible());
+        ASSERT_EQ(Focused(), ui().ECNPJ);
         Type(QString::fromLatin1(c.typed));
 
         // Tab stays on the panel.
         Key(Qt::Key_Tab);
-        EXPECT_EQ(Focused(), window->Button2);
+        EXPECT_EQ(Focused(), ui().Button2);
         Key(Qt::Key_Tab);
-        EXPECT_EQ(Focused(), window->ECNPJ);
+        EXPECT_EQ(Focused(), ui().ECNPJ);
 
-        Probe probe([this] { return PanelWhileWaiting(window.get()); });
-        Click(window->Button2);
+        Probe probe([this] { return PanelWhileWaiting(ui().Panel2); });
+        Click(ui().Button2);
 
         EXPECT_EQ(ReadFile("Config.Ini"),
                   "[CONFIGURACAO]\r\nCRF=" + c.crf + "\r\nIDS=34 - TORVEL CDC BELVO\r\n");
@@ -337,13 +338,13 @@ TEST_F(Shell, TheFirstRunPanelWritesTheFileAndChecksItsStore) {
                                                         ListTarget("1021", "34", "&Emissao=12"),
                                                         CatalogueTarget("1021", "34")}));
         EXPECT_EQ(probe.seen, std::vector<std::string>{"Aguarde sincronizando... panel"});
-        EXPECT_FALSE(window->Panel2->isVisible());
-        EXPECT_EQ(window->State().Crf, c.crf);
-        ASSERT_EQ(window->Loja->count(), 1);
-        EXPECT_EQ(window->Loja->currentText(), "34 - TORVEL CDC BELVO");
-        EXPECT_TRUE(window->Loja->isEnabled());
-        EXPECT_TRUE(window->B_Novo->isEnabled());
-        EXPECT_EQ(window->State().UserId, 1021);
+        EXPECT_FALSE(ui().Panel2->isVisible());
+        EXPECT_EQ(window->Session().Crf, c.crf);
+        ASSERT_EQ(ui().Loja->count(), 1);
+        EXPECT_EQ(ui().Loja->currentText(), "34 - TORVEL CDC BELVO");
+        EXPECT_TRUE(ui().Loja->isEnabled());
+        EXPECT_TRUE(ui().B_Novo->isEnabled());
+        EXPECT_EQ(window->Session().UserId, 1021);
         EXPECT_TRUE(Boxes().empty()) << BoxTexts().toStdString();
         EXPECT_TRUE(window->isActiveWindow());
         window.reset();
@@ -357,9 +358,9 @@ TEST_F(Shell, AFirstRunFileThatCannotBeWrittenLeavesThePanelForAnotherTry) {
     std::filesystem::create_directory("Config.Ini");
     window = std::make_unique<TFCentral>();
     ASSERT_NO_FATAL_FAILURE(Show());
-    ASSERT_TRUE(window->Panel2->isVisible());
+    ASSERT_TRUE(ui().Panel2->isVisible());
     Type("12345678000195");
-    Click(window->Button2);
+    Click(ui().Button2);
 
     ASSERT_EQ(Boxes().size(), 1u);
     EXPECT_EQ(Boxes()[0].title, "UniTorvel");
@@ -367,19 +368,19 @@ TEST_F(Shell, AFirstRunFileThatCannotBeWrittenLeavesThePanelForAnotherTry) {
     EXPECT_EQ(Boxes()[0].text,
               QString::fromStdString("Cannot create file \"" + (Dir() / "Config.Ini").string() +
                                      "\". Is a directory."));
-    EXPECT_TRUE(window->Panel2->isVisible());
-    EXPECT_EQ(window->Loja->count(), 0);
+    EXPECT_TRUE(ui().Panel2->isVisible());
+    EXPECT_EQ(ui().Loja->count(), 0);
     EXPECT_TRUE(s.Requests().empty());
     EXPECT_EQ(FilesIn(Dir()), std::vector<std::string>{"Config.Ini"});
 
     std::filesystem::remove("Config.Ini");
     Boxes().clear();
-    Click(window->Button2);
+    Click(ui().Button2);
     EXPECT_TRUE(Boxes().empty()) << BoxTexts().toStdString();
     EXPECT_EQ(ReadFile("Config.Ini"),
               "[CONFIGURACAO]\r\nCRF=12.345.678/0001-95\r\nIDS=34 - TORVEL CDC BELVO\r\n");
-    EXPECT_FALSE(window->Panel2->isVisible());
-    EXPECT_EQ(window->State().UserId, 1021);
+    EXPECT_FALSE(ui().Panel2->isVisible());
+    EXPECT_EQ(window->Session().UserId, 1021);
 }
 
 TEST_F(Shell, TheDateLineMonthAndIssueDateOfTheDayShown) {
@@ -402,18 +403,17 @@ TEST_F(Shell, TheDateLineMonthAndIssueDateOfTheDayShown) {
         clock.Set(c.now);
         ScriptedServer s;
         Build("34 - A|35 - B", s);
-        window->Notebook1->setCurrentIndex(1);
+        ui().Notebook1->setCurrentIndex(1);
         ASSERT_NO_FATAL_FAILURE(Show());
         // Later moments change nothing: the line and the issue date are those of the showing.
         clock.Set(c.now + std::chrono::hours(50));
         window->hide();
         ASSERT_NO_FATAL_FAILURE(Show());
 
-        EXPECT_EQ(window->LData->text(), QString::fromUtf8(c.line));
-        EXPECT_EQ(window->ComboBox->currentText(), QString::fromUtf8(c.month));
-        EXPECT_EQ(Text(window->Emissao), c.emissao);
+        EXPECT_EQ(ui().LData->text(), QString::fromUtf8(c.line));
+        EXPECT_EQ(ui().ComboBox->currentText(), QString::fromUtf8(c.month));
+        EXPECT_EQ(Text(ui().Emissao), c.emissao);
         EXPECT_FALSE(window->IsCadastroShown());
-        EXPECT_FALSE(window->State().EditMode);
         EXPECT_TRUE(s.Requests().empty()) << "the month filter reloaded the list";
         window.reset();
     }
@@ -442,7 +442,7 @@ protected:
             ASSERT_NO_FATAL_FAILURE(EnterItem("10", "2"));
         } else {
             // Not a combo: F4 opens a combo's list on its own.
-            window->gPedido->setFocus();
+            ui().gPedido->setFocus();
         }
     }
 
@@ -453,9 +453,9 @@ protected:
             posts += r.RequestLine().rfind("POST", 0) == 0;
         QWidget* focus = QApplication::focusWidget();
         return std::string(window->IsCadastroShown() ? "Cadastro" : "Default") +
-               " obs:" + (window->OBS->isVisibleTo(window->PageCadastro) ? "1" : "0") +
+               " obs:" + (ui().OBS->isVisibleTo(ui().PageCadastro) ? "1" : "0") +
                " focus:" + (focus ? focus->objectName().toStdString() : "none") +
-               " items:" + std::to_string(window->gProd->RowCount()) +
+               " items:" + std::to_string(ui().gProd->RowCount()) +
                " search:" + std::to_string(searches) + " posts:" + std::to_string(posts);
     }
 
@@ -464,115 +464,90 @@ protected:
     int searches = 0;
 };
 
-TEST_F(Keys, TheKeyboardMapOnBothPages) {
-    const auto none = Qt::NoModifier;
-    struct Case {
-        const char* name;
-        bool editor;
-        std::function<void()> before; // after the page is up
-        Qt::Key key;
-        Qt::KeyboardModifiers shift;
-        std::string state; // "%" stands for the focus the key found
-    } cases[] = {
-        {"F3 on the list",
-         false,
-         {},
-         Qt::Key_F3,
-         none,
-         "Default obs:0 focus:% items:0 search:0 posts:0"},
-        {"F4 on the list",
-         false,
-         {},
-         Qt::Key_F4,
-         none,
-         "Default obs:0 focus:% items:0 search:0 posts:0"},
-        {"Ctrl+F4 on the list",
-         false,
-         {},
-         Qt::Key_F4,
-         Qt::ControlModifier,
-         "Default obs:0 focus:% items:0 search:0 posts:0"},
-        {"Ctrl+N of the hint",
-         false,
-         {},
-         Qt::Key_N,
-         Qt::ControlModifier,
-         "Default obs:0 focus:% items:0 search:0 posts:0"},
-        {"Esc on the list",
-         false,
-         {},
-         Qt::Key_Escape,
-         none,
-         "Default obs:0 focus:% items:0 search:0 posts:0"},
-        {"F3 in the editor",
-         true,
-         {},
-         Qt::Key_F3,
-         none,
-         "Cadastro obs:0 focus:cProd items:1 search:1 posts:0"},
-        {"Shift+F3 in the editor",
-         true,
-         {},
-         Qt::Key_F3,
-         Qt::ShiftModifier,
-         "Cadastro obs:0 focus:cProd items:1 search:1 posts:0"},
-        {"F4 in the editor",
-         true,
-         {},
-         Qt::Key_F4,
-         none,
-         "Cadastro obs:1 focus:Memo1 items:1 search:0 posts:0"},
-        {"Ctrl+F4 in the editor",
-         true,
-         {},
-         Qt::Key_F4,
-         Qt::ControlModifier,
-         "Cadastro obs:1 focus:Memo1 items:1 search:0 posts:0"},
-        {"Ctrl+S of the hint",
-         true,
-         {},
-         Qt::Key_S,
-         Qt::ControlModifier,
-         "Cadastro obs:0 focus:% items:1 search:0 posts:0"},
-        {"Ctrl+A of the hint", true, [this] { window->gProd->setFocus(); }, Qt::Key_A,
-         Qt::ControlModifier, "Cadastro obs:0 focus:gProd items:1 search:0 posts:0"},
-        {"Esc with nothing to close does not abandon the order",
-         true,
-         {},
-         Qt::Key_Escape,
-         none,
-         "Cadastro obs:0 focus:cProd items:1 search:0 posts:0"},
-        {"Esc closes the observations", true, [this] { Key(Qt::Key_F4); }, Qt::Key_Escape, none,
-         "Cadastro obs:0 focus:cProd items:1 search:0 posts:0"},
-        {"Ctrl+Esc closes them too", true, [this] { Key(Qt::Key_F4); }, Qt::Key_Escape,
-         Qt::ControlModifier, "Cadastro obs:0 focus:cProd items:1 search:0 posts:0"},
-        {"Esc on the list closes observations left open in the editor", true,
-         [this] {
-             Key(Qt::Key_F4);
-             Click(window->B_Volta);
-             window->ComboBox->setFocus();
-         },
-         Qt::Key_Escape, none, "Default obs:0 focus:ComboBox items:1 search:0 posts:0"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        ASSERT_NO_FATAL_FAILURE(Open(c.editor));
-        if (c.before)
-            c.before();
-        ASSERT_NE(Focused(), nullptr);
-        const std::string focus = Focused()->objectName().toStdString();
-        QTest::keyClick(Focused(), c.key, c.shift);
-        QCoreApplication::processEvents();
-        if (searches)
-            Activate(); // the test's stand-in for the search window gives no activation back
-        std::string expected = c.state;
-        if (auto at = expected.find('%'); at != std::string::npos)
-            expected.replace(at, 1, focus);
-        EXPECT_EQ(State(), expected);
-        EXPECT_TRUE(Boxes().empty()) << BoxTexts().toStdString();
-        window.reset();
+// One row of the key map: a key pressed on a page, and what it leaves.
+struct KeyRow {
+    const char* name;
+    bool editor;
+    // What is done after the page is up: nothing, the focus on the items, the observations
+    // opened, or opened and left behind on the list.
+    enum Before { kNothing, kFocusItems, kObservations, kObservationsThenList } before;
+    Qt::Key key;
+    Qt::KeyboardModifiers shift;
+    std::string state; // "%" stands for the focus the key found
+};
+
+class KeyMap : public Keys, public ::testing::WithParamInterface<KeyRow> {};
+
+const Qt::KeyboardModifiers kNone = Qt::NoModifier;
+const KeyRow kKeyRows[] = {
+    {"F3 on the list", false, KeyRow::kNothing, Qt::Key_F3, kNone,
+     "Default obs:0 focus:% items:0 search:0 posts:0"},
+    {"F4 on the list", false, KeyRow::kNothing, Qt::Key_F4, kNone,
+     "Default obs:0 focus:% items:0 search:0 posts:0"},
+    {"Ctrl+F4 on the list", false, KeyRow::kNothing, Qt::Key_F4, Qt::ControlModifier,
+     "Default obs:0 focus:% items:0 search:0 posts:0"},
+    {"Ctrl+N of the hint", false, KeyRow::kNothing, Qt::Key_N, Qt::ControlModifier,
+     "Default obs:0 focus:% items:0 search:0 posts:0"},
+    {"Esc on the list", false, KeyRow::kNothing, Qt::Key_Escape, kNone,
+     "Default obs:0 focus:% items:0 search:0 posts:0"},
+    {"F3 in the editor", true, KeyRow::kNothing, Qt::Key_F3, kNone,
+     "Cadastro obs:0 focus:cProd items:1 search:1 posts:0"},
+    {"Shift+F3 in the editor", true, KeyRow::kNothing, Qt::Key_F3, Qt::ShiftModifier,
+     "Cadastro obs:0 focus:cProd items:1 search:1 posts:0"},
+    {"F4 in the editor", true, KeyRow::kNothing, Qt::Key_F4, kNone,
+     "Cadastro obs:1 focus:Memo1 items:1 search:0 posts:0"},
+    {"Ctrl+F4 in the editor", true, KeyRow::kNothing, Qt::Key_F4, Qt::ControlModifier,
+     "Cadastro obs:1 focus:Memo1 items:1 search:0 posts:0"},
+    {"Ctrl+S of the hint", true, KeyRow::kNothing, Qt::Key_S, Qt::ControlModifier,
+     "Cadastro obs:0 focus:% items:1 search:0 posts:0"},
+    {"Ctrl+A of the hint", true, KeyRow::kFocusItems, Qt::Key_A, Qt::ControlModifier,
+     "Cadastro obs:0 focus:gProd items:1 search:0 posts:0"},
+    {"Esc with nothing to close does not abandon the order", true, KeyRow::kNothing, Qt::Key_Escape,
+     kNone, "Cadastro obs:0 focus:cProd items:1 search:0 posts:0"},
+    {"Esc closes the observations", true, KeyRow::kObservations, Qt::Key_Escape, kNone,
+     "Cadastro obs:0 focus:cProd items:1 search:0 posts:0"},
+    {"Ctrl+Esc closes them too", true, KeyRow::kObservations, Qt::Key_Escape, Qt::ControlModifier,
+     "Cadastro obs:0 focus:cProd items:1 search:0 posts:0"},
+    {"Esc on the list closes observations left open in the editor", true,
+     KeyRow::kObservationsThenList, Qt::Key_Escape, kNone,
+     "Default obs:0 focus:ComboBox items:1 search:0 posts:0"},
+};
+
+TEST_P(KeyMap, OnBothPages) {
+    const KeyRow& c = GetParam();
+    ASSERT_NO_FATAL_FAILURE(Open(c.editor));
+    switch (c.before) {
+    case KeyRow::kNothing:
+        break;
+    case KeyRow::kFocusItems:
+        ui().gProd->setFocus();
+        break;
+    case KeyRow::kObservations:
+        Key(Qt::Key_F4);
+        break;
+    case KeyRow::kObservationsThenList:
+        Key(Qt::Key_F4);
+        Click(ui().B_Volta);
+        ui().ComboBox->setFocus();
+        break;
     }
+    ASSERT_NE(Focused(), nullptr);
+    const std::string focus = Focused()->objectName().toStdString();
+    QTest::keyClick(Focused(), c.key, c.shift);
+    QCoreApplication::processEvents();
+    if (searches)
+        Activate(); // the test's stand-in for the search window gives no activation back
+    std::string expected = c.state;
+    if (auto at = expected.find('%'); at != std::string::npos)
+        expected.replace(at, 1, focus);
+    EXPECT_EQ(State(), expected);
+    EXPECT_TRUE(Boxes().empty()) << BoxTexts().toStdString();
 }
+
+INSTANTIATE_TEST_SUITE_P(Keys, KeyMap, ::testing::ValuesIn(kKeyRows),
+                         [](const ::testing::TestParamInfo<KeyRow>& row) {
+                             return CaseName(row.param.name);
+                         });
 
 TEST_F(Keys, EnterMovesOnAsTabDoes) {
     struct Case {
@@ -599,7 +574,7 @@ TEST_F(Keys, EnterMovesOnAsTabDoes) {
             Key(enter);
             EXPECT_EQ(Focused(), next) << Focused()->objectName().toStdString();
         }
-        EXPECT_EQ(window->Memo1->toPlainText(), "") << "Enter went into the observations";
+        EXPECT_EQ(ui().Memo1->toPlainText(), "") << "Enter went into the observations";
         EXPECT_EQ(shop->Requests().size(), requests);
         EXPECT_TRUE(Boxes().empty()) << BoxTexts().toStdString();
         window.reset();
@@ -609,10 +584,10 @@ TEST_F(Keys, EnterMovesOnAsTabDoes) {
 TEST_F(Keys, EnterOnAButtonMovesOnAndClicksIt) {
     // " Listar" reloads the list.
     ASSERT_NO_FATAL_FAILURE(Open(false));
-    window->B_Listar->setFocus(Qt::OtherFocusReason);
+    ui().B_Listar->setFocus(Qt::OtherFocusReason);
     Key(Qt::Key_Tab);
     QWidget* next = Focused();
-    window->B_Listar->setFocus(Qt::OtherFocusReason);
+    ui().B_Listar->setFocus(Qt::OtherFocusReason);
     const size_t before = shop->Requests().size();
     Key(Qt::Key_Return);
     EXPECT_EQ(Focused(), next);
@@ -623,7 +598,7 @@ TEST_F(Keys, EnterOnAButtonMovesOnAndClicksIt) {
     // "ESC - Fechar" closes the observations and hands the focus to the code.
     ASSERT_NO_FATAL_FAILURE(Open(true));
     Key(Qt::Key_F4);
-    window->Button1->setFocus(Qt::OtherFocusReason);
+    ui().Button1->setFocus(Qt::OtherFocusReason);
     Key(Qt::Key_Return);
     EXPECT_EQ(State(), "Cadastro obs:0 focus:cProd items:1 search:0 posts:0");
 }

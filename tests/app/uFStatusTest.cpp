@@ -14,7 +14,6 @@ TEST_F(Shell, OneWaitWindowAtATimeAndTheHourglassWithIt) {
     window->SetWaitMessage("Segundo texto");
     TFStatus* wait = WaitWindow();
     ASSERT_NE(wait, nullptr);
-    EXPECT_EQ(wait, window->Status);
     EXPECT_EQ(wait->Text(), "Segundo texto");
     EXPECT_EQ(wait->size(), QSize(540, 34));
     EXPECT_LE((wait->frameGeometry().center() - window->frameGeometry().center()).manhattanLength(),
@@ -24,7 +23,6 @@ TEST_F(Shell, OneWaitWindowAtATimeAndTheHourglassWithIt) {
 
     window->SetWaitMessage("");
     EXPECT_EQ(WaitWindow(), nullptr);
-    EXPECT_EQ(window->Status, nullptr);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     EXPECT_TRUE(window->isActiveWindow());
 
@@ -53,7 +51,7 @@ TEST_F(Shell, TheRefusalIsShownOverTheWaitWindowAndTheWindowIsActiveAfterwards) 
                           (cursor && cursor->shape() == Qt::WaitCursor ? " hourglass" : " arrow")
                     : std::string();
     });
-    window->Loja->setFocus();
+    ui().Loja->setFocus();
     Key(Qt::Key_Down);
 
     EXPECT_EQ(probe.seen, (std::vector<std::string>{"Aguarde sincronizando... hourglass",
@@ -63,7 +61,7 @@ TEST_F(Shell, TheRefusalIsShownOverTheWaitWindowAndTheWindowIsActiveAfterwards) 
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     // Without a window manager nobody else would give the activation back.
     EXPECT_TRUE(window->isActiveWindow());
-    EXPECT_EQ(Focused(), window->Loja);
+    EXPECT_EQ(Focused(), ui().Loja);
 }
 
 TEST_F(Shell, TheListButtonShowsTheWaitWindowAndGivesTheActivationBack) {
@@ -74,11 +72,11 @@ TEST_F(Shell, TheListButtonShowsTheWaitWindowAndGivesTheActivationBack) {
         TFStatus* wait = WaitWindow();
         return wait ? FromQString(wait->Text()) : std::string();
     });
-    Click(window->B_Listar);
+    Click(ui().B_Listar);
     EXPECT_EQ(probe.seen, std::vector<std::string>{"Aguarde sincronizando..."});
     EXPECT_EQ(WaitWindow(), nullptr);
     EXPECT_TRUE(window->isActiveWindow());
-    EXPECT_EQ(Focused(), window->B_Listar);
+    EXPECT_EQ(Focused(), ui().B_Listar);
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 // for the catalogue download. A catalogue download that fails or is cut short leaves Itens.Txt
 // as it was too.
 #include "controls/drumoEdit.h"
+#include "tests/support/CaseName.h"
 #include "tests/support/CentralFixture.h"
 #include "tests/support/ReadOnlyDir.h"
 
@@ -14,7 +15,6 @@
 #include <csignal>
 #include <cstring>
 #include <filesystem>
-#include <iostream>
 #include <map>
 #include <optional>
 #include <sys/resource.h>
@@ -134,8 +134,8 @@ protected:
             window = std::make_unique<TFCentral>();
             window->show();
             Activate();
-            ASSERT_TRUE(window->Panel2->isVisible());
-            QTest::mouseClick(window->ECNPJ, Qt::LeftButton);
+            ASSERT_TRUE(ui().Panel2->isVisible());
+            QTest::mouseClick(ui().ECNPJ, Qt::LeftButton);
             Type("12345678000195");
             break;
         case Target::Catalogue:
@@ -156,7 +156,7 @@ protected:
             WriteFile("34+1021.Txt", "1|77|FROM AN EARLIER SEND|1,00|1|1,00\r\nOBS||x\r\n");
             break;
         }
-        ASSERT_EQ(window->State().UserId, target == Target::ConfigIni ? 0 : 1021);
+        ASSERT_EQ(window->Session().UserId, target == Target::ConfigIni ? 0 : 1021);
         if (fault == Fault::DirectoryInPlace) {
             fs::remove(Name(target));
             fs::create_directory(Name(target));
@@ -167,7 +167,7 @@ protected:
     void Act(Target target) {
         switch (target) {
         case Target::ConfigIni:
-            Click(window->Button2);
+            Click(ui().Button2);
             break;
         case Target::Catalogue:
             Choose(0); // the store chosen again: checked, listed, catalogue downloaded
@@ -176,7 +176,7 @@ protected:
             EnterItem("2210", "3");
             break;
         case Target::OrderFile:
-            Click(window->B_Salva);
+            Click(ui().B_Salva);
             break;
         }
     }
@@ -191,7 +191,7 @@ protected:
             ASSERT_GT(rowServer.Requests().size(), requestsBefore);
             EXPECT_NE(rowServer.Requests().back().RequestLine().find("filtro=itens"),
                       std::string::npos);
-            EXPECT_TRUE(window->B_Novo->isEnabled());
+            EXPECT_TRUE(ui().B_Novo->isEnabled());
             return;
         }
         const std::string path = target == Target::ConfigIni
@@ -205,23 +205,23 @@ protected:
         switch (target) {
         case Target::ConfigIni:
             // Nothing loaded: the panel stays for another try, nothing was asked of the server.
-            EXPECT_TRUE(window->Panel2->isVisible());
-            EXPECT_EQ(window->Loja->count(), 0);
+            EXPECT_TRUE(ui().Panel2->isVisible());
+            EXPECT_EQ(ui().Loja->count(), 0);
             EXPECT_EQ(rowServer.Requests().size(), requestsBefore);
             break;
         case Target::Backup:
             // The failure comes after the row was entered and the entry cleared.
-            EXPECT_EQ(Rows(window->gProd), "1|1050|ARROZ TIPO 1 5KG|21,90|2|43,80;"
-                                           "2|2210|FEIJAO PRETO 1KG|7,50|3|22,50;");
-            EXPECT_EQ(Text(window->Itens), "2");
-            EXPECT_EQ(window->cProd->Text(), "");
+            EXPECT_EQ(Rows(ui().gProd), "1|1050|ARROZ TIPO 1 5KG|21,90|2|43,80;"
+                                        "2|2210|FEIJAO PRETO 1KG|7,50|3|22,50;");
+            EXPECT_EQ(Text(ui().Itens), "2");
+            EXPECT_EQ(ui().cProd->Text(), "");
             break;
         case Target::OrderFile:
             // Stopped before the upload; the order stays in the editor, the button disabled.
             EXPECT_EQ(rowServer.Requests().size(), requestsBefore);
-            EXPECT_FALSE(window->B_Salva->isEnabled());
+            EXPECT_FALSE(ui().B_Salva->isEnabled());
             EXPECT_TRUE(window->IsCadastroShown());
-            EXPECT_EQ(window->gProd->RowCount(), 1);
+            EXPECT_EQ(ui().gProd->RowCount(), 1);
             break;
         default:
             break;
@@ -231,89 +231,80 @@ protected:
     // The first-run panel, once the disk is sound again, saves on the next click.
     void CheckSecondTry(const fs::path& rowDir) {
         Boxes().clear();
-        Click(window->Button2);
+        Click(ui().Button2);
         EXPECT_TRUE(Boxes().empty());
         EXPECT_EQ(ReadWholeFile((rowDir / "Config.Ini").string()),
                   "[CONFIGURACAO]\r\nCRF=12.345.678/0001-95\r\nIDS=34 - TORVEL CDC BELVO\r\n");
-        EXPECT_FALSE(window->Panel2->isVisible());
-        EXPECT_EQ(window->State().UserId, 1021);
+        EXPECT_FALSE(ui().Panel2->isVisible());
+        EXPECT_EQ(window->Session().UserId, 1021);
     }
 };
 
-TEST_F(DiskFaults, AFailedWriteLeavesTheDirectoryAsItWas) {
-    const Fault fileFaults[] = {Fault::FileSizeLimit, Fault::DirectoryInPlace,
-                                Fault::ReadOnlyDirectory};
-    struct Row {
-        Target target;
-        Fault fault;
-    };
+struct Row {
+    Target target;
+    Fault fault;
+};
+
+std::vector<Row> AllRows() {
     std::vector<Row> rows;
     for (Target target : {Target::ConfigIni, Target::Catalogue, Target::Backup, Target::OrderFile})
-        for (Fault fault : fileFaults)
+        for (Fault fault :
+             {Fault::FileSizeLimit, Fault::DirectoryInPlace, Fault::ReadOnlyDirectory})
             rows.push_back({target, fault});
     rows.push_back({Target::Catalogue, Fault::ReplyCutShort});
     rows.push_back({Target::Catalogue, Fault::ReplyError});
+    return rows;
+}
 
-    // Root is bound by no permission; it gets an immutable directory where that can be set.
-    bool canReadOnly = false;
-    {
+class DiskFaultRow : public DiskFaults, public ::testing::WithParamInterface<Row> {};
+
+TEST_P(DiskFaultRow, AFailedWriteLeavesTheDirectoryAsItWas) {
+    const Row row = GetParam();
+    if (row.fault == Fault::ReadOnlyDirectory) {
+        // Root is bound by no permission; it gets an immutable directory where that can be set.
         const fs::path probe = Dir() / "probe";
         fs::create_directory(probe);
-        const ReadOnlyDir readOnly(probe);
-        canReadOnly = readOnly.Active();
-        gReadOnlyErrno = readOnly.RefusalErrno();
-    }
-    fs::remove(Dir() / "probe");
-    int run = 0, skipped = 0;
-    for (const Row& row : rows) {
-        if (row.fault == Fault::ReadOnlyDirectory && !canReadOnly) {
-            ++skipped;
-            continue;
-        }
-        SCOPED_TRACE(std::string(Name(row.target)) + ", " + Name(row.fault));
-        ++run;
-        const fs::path rowDir = Dir() / ("row" + std::to_string(run));
-        fs::create_directory(rowDir);
-        fs::current_path(rowDir);
-        configDir.Set(rowDir.string());
-        Boxes().clear();
+        bool canReadOnly = false;
         {
-            ScriptedServer rowServer;
-            ASSERT_NO_FATAL_FAILURE(Prepare(row.target, row.fault, rowServer));
-            Boxes().clear();
-            const Snapshot before = Take(rowDir);
-            const size_t requestsBefore = rowServer.Requests().size();
-            {
-                std::optional<FileSizeLimit> full;
-                std::optional<ReadOnlyDir> readOnly;
-                if (row.fault == Fault::FileSizeLimit)
-                    full.emplace(16); // every new content is longer
-                if (row.fault == Fault::ReadOnlyDirectory)
-                    readOnly.emplace(rowDir);
-                Act(row.target);
-            }
-            const Snapshot after = Take(rowDir);
-            EXPECT_EQ(after, before)
-                << "before: " << Describe(before) << "\nafter: " << Describe(after);
-            CheckSeen(row.target, row.fault, rowServer, requestsBefore);
-            if (row.target == Target::ConfigIni) {
-                if (row.fault == Fault::DirectoryInPlace)
-                    fs::remove("Config.Ini");
-                CheckSecondTry(rowDir);
-            }
-            window.reset();
+            const ReadOnlyDir readOnly(probe);
+            canReadOnly = readOnly.Active();
+            gReadOnlyErrno = readOnly.RefusalErrno();
         }
-        fs::current_path(Dir());
+        fs::remove(probe);
+        if (!canReadOnly)
+            GTEST_SKIP() << "a directory cannot be made read-only for this user here";
     }
-    std::cout << "[ disk faults ] " << run << " rows run";
-    if (skipped)
-        std::cout
-            << ", " << skipped
-            << " read-only directory rows skipped (the directory stays writable for this user)";
-    std::cout << std::endl;
-    RecordProperty("rows_run", run);
-    EXPECT_EQ(run + skipped, int(rows.size()));
+    ScriptedServer rowServer;
+    ASSERT_NO_FATAL_FAILURE(Prepare(row.target, row.fault, rowServer));
+    Boxes().clear();
+    const Snapshot before = Take(Dir());
+    const size_t requestsBefore = rowServer.Requests().size();
+    {
+        std::optional<FileSizeLimit> full;
+        std::optional<ReadOnlyDir> readOnly;
+        if (row.fault == Fault::FileSizeLimit)
+            full.emplace(16); // every new content is longer
+        if (row.fault == Fault::ReadOnlyDirectory)
+            readOnly.emplace(Dir());
+        Act(row.target);
+    }
+    const Snapshot after = Take(Dir());
+    EXPECT_EQ(after, before) << "before: " << Describe(before) << "\nafter: " << Describe(after);
+    CheckSeen(row.target, row.fault, rowServer, requestsBefore);
+    if (row.target == Target::ConfigIni) {
+        if (row.fault == Fault::DirectoryInPlace)
+            fs::remove("Config.Ini");
+        CheckSecondTry(Dir());
+    }
+    window.reset();
 }
+
+std::string RowName(const ::testing::TestParamInfo<Row>& info) {
+    static const char* const targets[] = {"config", "catalogue", "backup", "order file"};
+    return CaseName(std::string(targets[int(info.param.target)]) + " " + Name(info.param.fault));
+}
+
+INSTANTIATE_TEST_SUITE_P(DiskFaults, DiskFaultRow, ::testing::ValuesIn(AllRows()), RowName);
 
 } // namespace
 } // namespace torvel::test

@@ -76,20 +76,19 @@ TEST_F(OrderEditor, ItemsEnteredByKeyboard) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        Click(window->B_Cancela);
-        ASSERT_TRUE(window->Loja->isEnabled());
+        Click(ui().B_Cancela);
+        ASSERT_TRUE(ui().Loja->isEnabled());
         for (const auto& [code, quantity] : c.items)
             ASSERT_NO_FATAL_FAILURE(EnterItem(code, quantity));
-        EXPECT_EQ(Rows(window->gProd), c.rows);
-        EXPECT_EQ(Text(window->VLNota), c.total);
-        EXPECT_EQ(Text(window->Itens), c.count);
-        EXPECT_FALSE(window->Loja->isEnabled());
-        EXPECT_NE(window->State().ItemCounter, 0);
+        EXPECT_EQ(Rows(ui().gProd), c.rows);
+        EXPECT_EQ(Text(ui().VLNota), c.total);
+        EXPECT_EQ(Text(ui().Itens), c.count);
+        EXPECT_FALSE(ui().Loja->isEnabled());
         // The entry is cleared for the next item.
-        EXPECT_EQ(window->cProd->Text(), "");
-        EXPECT_EQ(window->Qtd->Text(), "1");
-        EXPECT_EQ(Text(window->vUnit), "0,00");
-        EXPECT_EQ(Text(window->vTotal), "0,00");
+        EXPECT_EQ(ui().cProd->Text(), "");
+        EXPECT_EQ(ui().Qtd->Text(), "1");
+        EXPECT_EQ(Text(ui().vUnit), "0,00");
+        EXPECT_EQ(Text(ui().vTotal), "0,00");
     }
     EXPECT_TRUE(Boxes().empty());
 }
@@ -107,44 +106,43 @@ TEST_F(OrderEditor, LookupOnLeavingTheCode) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.code.toStdString());
-        window->Descricao->setText("before");
-        window->UND->setText("XX");
-        QTest::mouseClick(window->cProd, Qt::LeftButton);
-        window->cProd->selectAll();
+        ui().Descricao->setText("before");
+        ui().UND->setText("XX");
+        QTest::mouseClick(ui().cProd, Qt::LeftButton);
+        ui().cProd->selectAll();
         Type(c.code);
         Key(Qt::Key_Return);
-        EXPECT_EQ(Text(window->Descricao), c.description);
-        EXPECT_EQ(Text(window->UND), c.unit);
-        EXPECT_EQ(Text(window->vUnit), c.price);
-        EXPECT_EQ(Focused(), c.toQuantity ? static_cast<QWidget*>(window->Qtd)
-                                          : static_cast<QWidget*>(window->cProd));
+        EXPECT_EQ(Text(ui().Descricao), c.description);
+        EXPECT_EQ(Text(ui().UND), c.unit);
+        EXPECT_EQ(Text(ui().vUnit), c.price);
+        EXPECT_EQ(Focused(), c.toQuantity ? static_cast<QWidget*>(ui().Qtd)
+                                          : static_cast<QWidget*>(ui().cProd));
     }
     // The quantity left with "2" gives the line total.
     Type("300");
     Key(Qt::Key_Return);
     Type("2");
     Key(Qt::Key_Return);
-    EXPECT_EQ(Text(window->vTotal), "25,00");
-    EXPECT_EQ(window->Qtd->Text(), "2,000");
+    EXPECT_EQ(Text(ui().vTotal), "25,00");
+    EXPECT_EQ(ui().Qtd->Text(), "2,000");
     EXPECT_TRUE(Boxes().empty());
 }
 
 TEST_F(OrderEditor, CodeZeroIsNeverLookedUpNorEntered) {
     std::remove("Itens.Txt"); // a lookup would fail loudly
-    QTest::mouseClick(window->cProd, Qt::LeftButton);
+    QTest::mouseClick(ui().cProd, Qt::LeftButton);
     Type("0");
     Key(Qt::Key_Return);
-    EXPECT_EQ(Text(window->Descricao), "");
-    Click(window->B_Lancar);
-    EXPECT_EQ(window->gProd->RowCount(), 0);
-    EXPECT_EQ(window->State().ItemCounter, 0);
-    EXPECT_TRUE(window->Loja->isEnabled());
+    EXPECT_EQ(Text(ui().Descricao), "");
+    Click(ui().B_Lancar);
+    EXPECT_EQ(ui().gProd->RowCount(), 0);
+    EXPECT_TRUE(ui().Loja->isEnabled());
     EXPECT_FALSE(torvel::FileExists("GProd_0.Txt"));
     EXPECT_TRUE(Boxes().empty());
 
     // Any other code reads the catalogue, and its absence is told.
-    QTest::mouseClick(window->cProd, Qt::LeftButton);
-    window->cProd->selectAll();
+    QTest::mouseClick(ui().cProd, Qt::LeftButton);
+    ui().cProd->selectAll();
     Type("300");
     Key(Qt::Key_Return);
     ASSERT_EQ(Boxes().size(), 1u);
@@ -167,14 +165,14 @@ TEST_F(OrderEditor, CatalogueRecordsTooShortStopTheLookup) {
         SCOPED_TRACE(c.message);
         Catalogue(c.catalogue);
         Boxes().clear();
-        window->Descricao->setText("before");
-        QTest::mouseClick(window->cProd, Qt::LeftButton);
-        window->cProd->selectAll();
+        ui().Descricao->setText("before");
+        QTest::mouseClick(ui().cProd, Qt::LeftButton);
+        ui().cProd->selectAll();
         Type("300");
         Key(Qt::Key_Return);
         ASSERT_EQ(Boxes().size(), 1u);
         EXPECT_TRUE(Boxes()[0].text.startsWith(QString::fromStdString(c.message)));
-        EXPECT_EQ(Text(window->Descricao), c.description);
+        EXPECT_EQ(Text(ui().Descricao), c.description);
     }
 }
 
@@ -183,69 +181,69 @@ TEST_F(OrderEditor, DeletingRowTwoOfThreeRenumbers) {
         ASSERT_NO_FATAL_FAILURE(EnterItem(code, "1"));
     const std::string backup = ReadFile("GProd_0.Txt");
 
-    window->gProd->SelectRow(0);
-    window->ExcluirItem1->trigger(); // nothing selected: nothing happens
-    EXPECT_EQ(window->gProd->RowCount(), 3);
+    ui().gProd->SelectRow(0);
+    ui().ExcluirItem1->trigger(); // nothing selected: nothing happens
+    EXPECT_EQ(ui().gProd->RowCount(), 3);
 
-    ClickRow(window->gProd, 2);
-    window->ExcluirItem1->trigger();
-    EXPECT_EQ(Rows(window->gProd), "1|10|DEZ|10,00|1|10,00;2|12|VINTE E CINCO|0,25|1|0,25;");
-    EXPECT_EQ(Text(window->VLNota), "10,25");
-    EXPECT_EQ(Text(window->Itens), "2");
+    ClickRow(ui().gProd, 2);
+    ui().ExcluirItem1->trigger();
+    EXPECT_EQ(Rows(ui().gProd), "1|10|DEZ|10,00|1|10,00;2|12|VINTE E CINCO|0,25|1|0,25;");
+    EXPECT_EQ(Text(ui().VLNota), "10,25");
+    EXPECT_EQ(Text(ui().Itens), "2");
     EXPECT_EQ(ReadFile("GProd_0.Txt"), backup); // rewritten by the next "OK" only
 
     ASSERT_NO_FATAL_FAILURE(EnterItem("1050", "1"));
-    EXPECT_EQ(window->gProd->GetCell(1, 3), "3");
-    EXPECT_EQ(Text(window->VLNota), "32,15");
+    EXPECT_EQ(ui().gProd->GetCell(1, 3), "3");
+    EXPECT_EQ(Text(ui().VLNota), "32,15");
 }
 
 TEST_F(OrderEditor, CancelEmptiesTheOrderButKeepsTheObservations) {
     ASSERT_NO_FATAL_FAILURE(EnterItem("10", "1"));
     Key(Qt::Key_F4);
-    ASSERT_EQ(Focused(), window->Memo1);
+    ASSERT_EQ(Focused(), ui().Memo1);
     Type("ENTREGAR CEDO");
     Key(Qt::Key_Escape);
-    ASSERT_EQ(Focused(), window->cProd);
-    window->B_Salva->setEnabled(false);
-    window->B_Lancar->setEnabled(false);
+    ASSERT_EQ(Focused(), ui().cProd);
+    ui().B_Salva->setEnabled(false);
+    ui().B_Lancar->setEnabled(false);
 
-    Click(window->B_Cancela);
-    EXPECT_EQ(window->gProd->RowCount(), 0);
-    EXPECT_EQ(Text(window->VLNota), "0,00");
-    EXPECT_EQ(Text(window->Itens), "0");
-    EXPECT_TRUE(window->Loja->isEnabled());
-    EXPECT_EQ(window->State().ItemCounter, 0);
-    EXPECT_TRUE(window->B_Salva->isEnabled());
-    EXPECT_TRUE(window->B_Lancar->isEnabled());
+    Click(ui().B_Cancela);
+    EXPECT_EQ(ui().gProd->RowCount(), 0);
+    EXPECT_EQ(Text(ui().VLNota), "0,00");
+    EXPECT_EQ(Text(ui().Itens), "0");
+    EXPECT_TRUE(ui().Loja->isEnabled());
+    EXPECT_TRUE(ui().B_Salva->isEnabled());
+    EXPECT_TRUE(ui().B_Lancar->isEnabled());
     EXPECT_TRUE(window->IsCadastroShown());
-    EXPECT_EQ(window->Memo1->toPlainText(), "ENTREGAR CEDO");
+    EXPECT_EQ(ui().Memo1->toPlainText(), "ENTREGAR CEDO");
     EXPECT_TRUE(torvel::FileExists("GProd_0.Txt"));
 }
 
 TEST_F(OrderEditor, AlteringReplacesTheRowInPlace) {
     for (const char* code : {"10", "11", "12"})
         ASSERT_NO_FATAL_FAILURE(EnterItem(code, "1"));
-    ClickRow(window->gProd, 2);
-    window->A1->trigger();
-    EXPECT_TRUE(window->State().EditMode);
-    EXPECT_EQ(Focused(), window->cProd);
-    EXPECT_EQ(window->cProd->Text(), "11");
-    EXPECT_EQ(Text(window->vTotal), "5,50");
+    ClickRow(ui().gProd, 2);
+    ui().A1->trigger();
+    EXPECT_EQ(Focused(), ui().cProd);
+    EXPECT_EQ(ui().cProd->Text(), "11");
+    EXPECT_EQ(Text(ui().vTotal), "5,50");
     // The code is confirmed again, then the quantity changed.
     Key(Qt::Key_Return);
-    ASSERT_EQ(Focused(), window->Qtd);
+    ASSERT_EQ(Focused(), ui().Qtd);
     Type("3");
     Key(Qt::Key_Return);
     Key(Qt::Key_Return);
-    EXPECT_EQ(Rows(window->gProd), "1|10|DEZ|10,00|1|10,00;2|11|CINCO E MEIO|5,50|3|16,50;"
-                                   "3|12|VINTE E CINCO|0,25|1|0,25;");
-    EXPECT_EQ(Text(window->VLNota), "26,75");
-    EXPECT_EQ(Text(window->Itens), "3");
-    EXPECT_FALSE(window->State().EditMode);
-    EXPECT_EQ(window->Qtd->Text(), "1,00");
+    EXPECT_EQ(Rows(ui().gProd), "1|10|DEZ|10,00|1|10,00;2|11|CINCO E MEIO|5,50|3|16,50;"
+                                "3|12|VINTE E CINCO|0,25|1|0,25;");
+    EXPECT_EQ(Text(ui().VLNota), "26,75");
+    EXPECT_EQ(Text(ui().Itens), "3");
+    EXPECT_EQ(ui().Qtd->Text(), "1,00");
     EXPECT_EQ(ReadFile("GProd_0.Txt"),
               "1|10|DEZ|10,00|1|10,00\r\n2|11|CINCO E MEIO|5,50|3|16,50\r\n"
               "3|12|VINTE E CINCO|0,25|1|0,25\r\n");
+    // The alteration is over: the next item is a row of its own.
+    ASSERT_NO_FATAL_FAILURE(EnterItem("10", "1"));
+    EXPECT_EQ(ui().gProd->RowCount(), 4);
 }
 
 TEST_F(OrderEditor, AlteringEndsWhenItsRowMayBeGone) {
@@ -256,11 +254,11 @@ TEST_F(OrderEditor, AlteringEndsWhenItsRowMayBeGone) {
     } cases[] = {
         {"a row deleted",
          [&] {
-             ClickRow(window->gProd, 1);
-             window->ExcluirItem1->trigger();
+             ClickRow(ui().gProd, 1);
+             ui().ExcluirItem1->trigger();
          },
          "1|11|CINCO E MEIO|5,50|1|5,50;2|1050|ARROZ TIPO 1 5KG|21,90|1|21,90;"},
-        {"the order cancelled", [&] { Click(window->B_Cancela); },
+        {"the order cancelled", [&] { Click(ui().B_Cancela); },
          "1|1050|ARROZ TIPO 1 5KG|21,90|1|21,90;"},
         {"a new order with the backup restored", [&] { NewOrder(); },
          "1|10|DEZ|10,00|1|10,00|;2|11|CINCO E MEIO|5,50|1|5,50|;"
@@ -268,71 +266,70 @@ TEST_F(OrderEditor, AlteringEndsWhenItsRowMayBeGone) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        Click(window->B_Cancela);
+        Click(ui().B_Cancela);
         for (const char* code : {"10", "11"})
             ASSERT_NO_FATAL_FAILURE(EnterItem(code, "1"));
-        ClickRow(window->gProd, 2);
-        window->A1->trigger();
-        ASSERT_TRUE(window->State().EditMode);
+        ClickRow(ui().gProd, 2);
+        ui().A1->trigger();
+        ASSERT_EQ(ui().cProd->Text(), "11"); // row 2 is being altered
         c.act();
-        EXPECT_FALSE(window->State().EditMode);
         ASSERT_NO_FATAL_FAILURE(EnterItem("1050", "1"));
-        EXPECT_EQ(Rows(window->gProd), c.rows);
+        EXPECT_EQ(Rows(ui().gProd), c.rows);
     }
 }
 
 TEST_F(OrderEditor, ObservationsPanel) {
     Key(Qt::Key_F4);
-    EXPECT_TRUE(window->OBS->isVisible());
-    EXPECT_EQ(Focused(), window->Memo1);
+    EXPECT_TRUE(ui().OBS->isVisible());
+    EXPECT_EQ(Focused(), ui().Memo1);
     Type(QString(120, 'A'));
-    EXPECT_EQ(window->Memo1->toPlainText(), QString(100, 'A'));
-    Click(window->Button1);
-    EXPECT_FALSE(window->OBS->isVisible());
-    EXPECT_EQ(Focused(), window->cProd);
+    EXPECT_EQ(ui().Memo1->toPlainText(), QString(100, 'A'));
+    Click(ui().Button1);
+    EXPECT_FALSE(ui().OBS->isVisible());
+    EXPECT_EQ(Focused(), ui().cProd);
 
     // Ctrl+F4 acts as F4; Esc closes the panel.
     QTest::keyClick(Focused(), Qt::Key_F4, Qt::ControlModifier);
-    EXPECT_TRUE(window->OBS->isVisible());
+    EXPECT_TRUE(ui().OBS->isVisible());
     Key(Qt::Key_Escape);
-    EXPECT_FALSE(window->OBS->isVisible());
-    EXPECT_EQ(Focused(), window->cProd);
-    EXPECT_EQ(window->Memo1->toPlainText(), QString(100, 'A'));
+    EXPECT_FALSE(ui().OBS->isVisible());
+    EXPECT_EQ(Focused(), ui().cProd);
+    EXPECT_EQ(ui().Memo1->toPlainText(), QString(100, 'A'));
 
     // Pasted or set text is held to the limit as well, what comes after it kept.
-    window->Memo1->setPlainText(QString(150, 'B'));
-    EXPECT_EQ(window->Memo1->toPlainText(), QString(100, 'B'));
-    window->Memo1->setPlainText("FIM");
-    QTextCursor start(window->Memo1->document());
+    ui().Memo1->setPlainText(QString(150, 'B'));
+    EXPECT_EQ(ui().Memo1->toPlainText(), QString(100, 'B'));
+    ui().Memo1->setPlainText("FIM");
+    QTextCursor start(ui().Memo1->document());
     start.insertText(QString(120, 'C'));
-    EXPECT_EQ(window->Memo1->toPlainText(), QString(97, 'C') + "FIM");
+    EXPECT_EQ(ui().Memo1->toPlainText(), QString(97, 'C') + "FIM");
 }
 
 TEST_F(OrderEditor, BackToTheListKeepsTheOrder) {
     ASSERT_NO_FATAL_FAILURE(EnterItem("10", "2"));
-    Click(window->B_Volta);
+    Click(ui().B_Volta);
     EXPECT_FALSE(window->IsCadastroShown());
-    EXPECT_EQ(Rows(window->gProd), "1|10|DEZ|10,00|2|20,00;");
-    EXPECT_FALSE(window->Loja->isEnabled());
+    EXPECT_EQ(Rows(ui().gProd), "1|10|DEZ|10,00|2|20,00;");
+    EXPECT_FALSE(ui().Loja->isEnabled());
     // " Novo Pedido." brings the order back from its backup file.
     NewOrder();
-    EXPECT_EQ(Rows(window->gProd), "1|10|DEZ|10,00|2|20,00|;");
-    EXPECT_EQ(Text(window->VLNota), "20,00");
-    EXPECT_EQ(Text(window->Itens), "1");
-    EXPECT_EQ(window->Qtd->Text(), "1,00");
-    EXPECT_EQ(Text(window->vUnit), "0,00");
+    EXPECT_EQ(Rows(ui().gProd), "1|10|DEZ|10,00|2|20,00|;");
+    EXPECT_EQ(Text(ui().VLNota), "20,00");
+    EXPECT_EQ(Text(ui().Itens), "1");
+    EXPECT_EQ(ui().Qtd->Text(), "1,00");
+    EXPECT_EQ(Text(ui().vUnit), "0,00");
 }
 
 TEST_F(OrderEditor, ClickingOkWithTheMouseAfterTheQuantity) {
-    QTest::mouseClick(window->cProd, Qt::LeftButton);
+    QTest::mouseClick(ui().cProd, Qt::LeftButton);
     Type("300");
     Key(Qt::Key_Tab);
-    ASSERT_EQ(Focused(), window->Qtd);
+    ASSERT_EQ(Focused(), ui().Qtd);
     Type("3");
     // The click takes the focus from Qtd: its line total is computed before the item goes in.
-    Click(window->B_Lancar);
-    EXPECT_EQ(Rows(window->gProd), "1|300|PRODUTO DOZE|12,50|3|37,50;");
-    EXPECT_EQ(Focused(), window->cProd);
+    Click(ui().B_Lancar);
+    EXPECT_EQ(Rows(ui().gProd), "1|300|PRODUTO DOZE|12,50|3|37,50;");
+    EXPECT_EQ(Focused(), ui().cProd);
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "app/Central.h"
 #include "controls/FlEdit.h"
 #include "controls/GListView.h"
+#include "controls/drumoEdit.h"
 #include "tests/support/ClockGuard.h"
 #include "tests/support/ConfigGuards.h"
 #include "tests/support/DialogGuards.h"
@@ -19,8 +20,11 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QFrame>
 #include <QLabel>
+#include <QMenu>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QTest>
@@ -45,6 +49,110 @@ inline std::string Text(const QLabel* label) {
     return FromQString(label->text());
 }
 
+// The main window's controls, found by their design names as a user's tools find them.
+class MainControls {
+public:
+    QComboBox* Loja = nullptr;
+    QLabel* LData = nullptr;
+    QStackedWidget* Notebook1 = nullptr;
+    QFrame* Panel2 = nullptr;
+    QLabel* Label18 = nullptr;
+    TDrumoEdit* ECNPJ = nullptr;
+    QPushButton* Button2 = nullptr;
+    QWidget* PageDefault = nullptr;
+    QWidget* PageCadastro = nullptr;
+    QLabel* Panel1 = nullptr;
+    QLabel* Label4 = nullptr;
+    QComboBox* ComboBox = nullptr;
+    QComboBox* qSituacao = nullptr;
+    QPushButton* B_Listar = nullptr;
+    QLabel* Label3 = nullptr;
+    TGListView* gPedido = nullptr;
+    QMenu* PopupMenu2 = nullptr;
+    QAction* CancelarPedido1 = nullptr;
+    QAction* DuplicarPedido1 = nullptr;
+    QAction* VisualizarPedido1 = nullptr;
+    QPushButton* B_Altera = nullptr;
+    QPushButton* B_Novo = nullptr;
+    QPushButton* BitBtn1 = nullptr;
+    QLabel* Numero = nullptr;
+    QLabel* Emissao = nullptr;
+    TFloatEdit* cProd = nullptr;
+    QLabel* Descricao = nullptr;
+    QLabel* UND = nullptr;
+    QLabel* vUnit = nullptr;
+    TFloatEdit* Qtd = nullptr;
+    QLabel* vTotal = nullptr;
+    QPushButton* B_Lancar = nullptr;
+    TGListView* gProd = nullptr;
+    QMenu* PopupMenu1 = nullptr;
+    QAction* A1 = nullptr;
+    QAction* ExcluirItem1 = nullptr;
+    QLabel* Itens = nullptr;
+    QLabel* VLNota = nullptr;
+    QPushButton* B_Salva = nullptr;
+    QPushButton* B_Cancela = nullptr;
+    QPushButton* B_Volta = nullptr;
+    QFrame* OBS = nullptr;
+    QPlainTextEdit* Memo1 = nullptr;
+    QPushButton* Button1 = nullptr;
+
+    explicit MainControls(QWidget& window) : window_(window) {
+        Find(Loja, "Loja");
+        Find(LData, "LData");
+        Find(Notebook1, "Notebook1");
+        Find(Panel2, "Panel2");
+        Find(Label18, "Label18");
+        Find(ECNPJ, "ECNPJ");
+        Find(Button2, "Button2");
+        Find(PageDefault, "Default");
+        Find(PageCadastro, "Cadastro");
+        Find(Panel1, "Panel1");
+        Find(Label4, "Label4");
+        Find(ComboBox, "ComboBox");
+        Find(qSituacao, "qSituacao");
+        Find(B_Listar, "B_Listar");
+        Find(Label3, "Label3");
+        Find(gPedido, "gPedido");
+        Find(PopupMenu2, "PopupMenu2");
+        Find(CancelarPedido1, "CancelarPedido1");
+        Find(DuplicarPedido1, "DuplicarPedido1");
+        Find(VisualizarPedido1, "VisualizarPedido1");
+        Find(B_Altera, "B_Altera");
+        Find(B_Novo, "B_Novo");
+        Find(BitBtn1, "BitBtn1");
+        Find(Numero, "Numero");
+        Find(Emissao, "Emissao");
+        Find(cProd, "cProd");
+        Find(Descricao, "Descricao");
+        Find(UND, "UND");
+        Find(vUnit, "vUnit");
+        Find(Qtd, "Qtd");
+        Find(vTotal, "vTotal");
+        Find(B_Lancar, "B_Lancar");
+        Find(gProd, "gProd");
+        Find(PopupMenu1, "PopupMenu1");
+        Find(A1, "A1");
+        Find(ExcluirItem1, "ExcluirItem1");
+        Find(Itens, "Itens");
+        Find(VLNota, "VLNota");
+        Find(B_Salva, "B_Salva");
+        Find(B_Cancela, "B_Cancela");
+        Find(B_Volta, "B_Volta");
+        Find(OBS, "OBS");
+        Find(Memo1, "Memo1");
+        Find(Button1, "Button1");
+    }
+
+private:
+    template <typename T> void Find(T*& control, const char* name) {
+        control = window_.findChild<T*>(name);
+        if (!control)
+            ADD_FAILURE() << "the main window has no " << name;
+    }
+    QWidget& window_;
+};
+
 class CentralTest : public TempDirTest {
 protected:
     void SetUp() override {
@@ -54,6 +162,7 @@ protected:
         server.Route("filtro=ctro", ScriptedServer::Ok(orderList));
     }
     void TearDown() override {
+        controls_.reset();
         window.reset();
         TempDirTest::TearDown();
     }
@@ -93,8 +202,8 @@ protected:
 
     // The user picks a store in Loja.
     void Choose(int position) {
-        window->Loja->setCurrentIndex(position);
-        emit window->Loja->activated(position);
+        ui().Loja->setCurrentIndex(position);
+        emit ui().Loja->activated(position);
         Activate();
     }
 
@@ -131,8 +240,8 @@ protected:
     // " Novo Pedido." clicked with the mouse; the focus then is in cProd.
     void NewOrder() {
         Activate();
-        ASSERT_TRUE(window->B_Novo->isEnabled());
-        Click(window->B_Novo);
+        ASSERT_TRUE(ui().B_Novo->isEnabled());
+        Click(ui().B_Novo);
         ASSERT_TRUE(window->IsCadastroShown());
     }
 
@@ -140,18 +249,18 @@ protected:
     // quantity keeps the one the field shows.
     void EnterItem(const QString& code, const QString& quantity = {}) {
         Activate();
-        QTest::mouseClick(window->cProd, Qt::LeftButton);
-        ASSERT_EQ(Focused(), window->cProd);
-        window->cProd->selectAll();
+        QTest::mouseClick(ui().cProd, Qt::LeftButton);
+        ASSERT_EQ(Focused(), ui().cProd);
+        ui().cProd->selectAll();
         Type(code);
         Key(Qt::Key_Return);
-        ASSERT_EQ(Focused(), window->Qtd) << "the lookup did not find " << code.toStdString();
+        ASSERT_EQ(Focused(), ui().Qtd) << "the lookup did not find " << code.toStdString();
         if (!quantity.isEmpty())
             Type(quantity);
         Key(Qt::Key_Return);
-        ASSERT_EQ(Focused(), window->B_Lancar);
+        ASSERT_EQ(Focused(), ui().B_Lancar);
         Key(Qt::Key_Return);
-        ASSERT_EQ(Focused(), window->cProd);
+        ASSERT_EQ(Focused(), ui().cProd);
     }
 
     // The rows of a list, each "|"-joined, ";" after each.
@@ -199,6 +308,21 @@ protected:
     ScrollLockGuard scrollLock{false};
     ScriptedServer server;
     std::unique_ptr<TFCentral> window;
+
+    // The controls of the window that `window` holds now.
+    const MainControls& ui() const {
+        if (!controls_ || controlsOf_ != window.get()) {
+            controls_.reset();
+            controlsOf_ = window.get();
+            if (window)
+                controls_ = std::make_unique<MainControls>(*window);
+        }
+        return *controls_;
+    }
+
+private:
+    mutable QPointer<TFCentral> controlsOf_;
+    mutable std::unique_ptr<MainControls> controls_;
 };
 
 } // namespace torvel::test

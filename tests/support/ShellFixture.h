@@ -126,7 +126,7 @@ protected:
         Build("34 - LOJA CENTRO|35 - LOJA SUL", to);
         ASSERT_NO_FATAL_FAILURE(Show());
         Choose(0);
-        ASSERT_EQ(window->State().UserId, 1021);
+        ASSERT_EQ(window->Session().UserId, 1021);
     }
 
     // An order server that accepts every store as user 1021.
