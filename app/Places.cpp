@@ -17,13 +17,13 @@ namespace {
 constexpr const char* kFolder = "/UniTorvel";
 
 // An absolute value of the variable, or "" for one that is unset, empty or relative.
-std::string absoluteValue(const Environment& environment, const char* name) {
+std::string AbsoluteValue(const Environment& environment, const char* name) {
     const char* value = environment(name);
     return value && value[0] == '/' ? std::string(value) : std::string();
 }
 
-std::string homeFolder(const Environment& environment) {
-    std::string home = absoluteValue(environment, "HOME");
+std::string HomeFolder(const Environment& environment) {
+    std::string home = AbsoluteValue(environment, "HOME");
     if (home.empty())
         if (const passwd* entry = ::getpwuid(::getuid()); entry && entry->pw_dir)
             home = entry->pw_dir[0] == '/' ? entry->pw_dir : "";
@@ -34,7 +34,7 @@ std::string homeFolder(const Environment& environment) {
 
 // A folder and its missing parents, each made 0700 as the XDG rules ask of the folders a
 // program creates; an existing one is left as it is.
-void makeFolder(const std::string& path) {
+void MakeFolder(const std::string& path) {
     for (size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
         const std::string part = path.substr(0, slash);
         if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST)
@@ -53,10 +53,10 @@ void makeFolder(const std::string& path) {
 
 InstalledPlaces FindInstalledPlaces(const Environment& environment) {
     InstalledPlaces places;
-    std::string config = absoluteValue(environment, "XDG_CONFIG_HOME");
-    std::string data = absoluteValue(environment, "XDG_DATA_HOME");
+    std::string config = AbsoluteValue(environment, "XDG_CONFIG_HOME");
+    std::string data = AbsoluteValue(environment, "XDG_DATA_HOME");
     if (config.empty() || data.empty()) {
-        const std::string home = homeFolder(environment);
+        const std::string home = HomeFolder(environment);
         if (config.empty())
             config = home + "/.config";
         if (data.empty())
@@ -77,8 +77,8 @@ InstalledPlaces FindInstalledPlaces(const Environment& environment) {
 }
 
 void EnterInstalledPlaces(const InstalledPlaces& places) {
-    makeFolder(places.configDir);
-    makeFolder(places.dataDir);
+    MakeFolder(places.configDir);
+    MakeFolder(places.dataDir);
     if (::chdir(places.dataDir.c_str()) != 0)
         throw std::runtime_error("Cannot open the folder \"" + places.dataDir +
                                  "\": " + std::strerror(errno));

@@ -39,14 +39,14 @@ using namespace torvel::bench;
 
 namespace {
 
-int countFds() {
+int CountFds() {
     int n = 0;
     for ([[maybe_unused]] const auto& e : fs::directory_iterator("/proc/self/fd"))
         ++n;
     return n - 1; // the iterator's own
 }
 
-int countThreads() {
+int CountThreads() {
     std::ifstream status("/proc/self/status");
     std::string line;
     while (std::getline(status, line))
@@ -56,7 +56,7 @@ int countThreads() {
 }
 
 // Codes of the store's products, from the catalogue file the download wrote.
-std::vector<std::string> productCodes(size_t count) {
+std::vector<std::string> ProductCodes(size_t count) {
     std::vector<std::string> codes;
     const std::string text = torvel::ReadWholeFile(torvel::kCatalogueFileName);
     const std::string prefix = std::string(kStore) + "|";
@@ -164,7 +164,7 @@ int main(int argc, char** argv) {
     };
     choose(0);
     // The start: the window up and its first store checked.
-    const int fdsAtStart = countFds(), threadsAtStart = countThreads();
+    const int fdsAtStart = CountFds(), threadsAtStart = CountThreads();
     if (!torvel::FileExists(torvel::kCatalogueFileName)) {
         const auto& shown = torvel::testing::Boxes();
         std::fprintf(stderr, "workday: the store check downloaded no catalogue%s%s\n",
@@ -172,7 +172,7 @@ int main(int argc, char** argv) {
                      shown.empty() ? "" : shown.front().text.toUtf8().constData());
         return 1;
     }
-    const std::vector<std::string> codes = productCodes(100);
+    const std::vector<std::string> codes = ProductCodes(100);
     if (codes.size() < 10) {
         std::fprintf(stderr, "workday: the catalogue has %zu products of store %s\n", codes.size(),
                      kStore);
@@ -231,7 +231,7 @@ int main(int argc, char** argv) {
     const double minutes =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count() / 60;
     const long residentEnd = ResidentKb();
-    const int fdsAtEnd = countFds(), threadsAtEnd = countThreads();
+    const int fdsAtEnd = CountFds(), threadsAtEnd = CountThreads();
 
     std::string left;
     bool stray = false;

@@ -91,7 +91,7 @@ public:
     KeyLegend(QWidget* parent, const QFont& font) : QWidget(parent) {
         setAttribute(Qt::WA_TransparentForMouseEvents);
         setFont(font);
-        fitFont();
+        FitFont();
     }
 
     // Where each pair starts, relative to the legend.
@@ -114,13 +114,13 @@ protected:
 
 private:
     // A substitute for the legend's font may be wider: shrink it until every pair fits its slot.
-    void fitFont() {
+    void FitFont() {
         QFont f = font();
-        while (f.pixelSize() > 9 && widestPair(f) > kSlotWidth - 8)
+        while (f.pixelSize() > 9 && WidestPair(f) > kSlotWidth - 8)
             f.setPixelSize(f.pixelSize() - 1);
         setFont(f);
     }
-    static int widestPair(const QFont& f) {
+    static int WidestPair(const QFont& f) {
         const QFontMetrics metrics(f);
         int widest = 0;
         for (const auto& pair : kLegendPairs)
@@ -129,7 +129,7 @@ private:
     }
 };
 
-QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, const QRect& rect) {
+QLabel* MakeSearchLabel(QWidget* parent, const char* name, const QString& text, const QRect& rect) {
     auto* label = new QLabel(text, parent);
     label->setObjectName(name);
     label->setAccessibleName(text.simplified());
@@ -168,7 +168,7 @@ void TFProcura_Prod::buildWindow() {
     move(torvel::KeepOnScreen(QPoint(330, 149), QSize(863, 510), area));
     setFont(torvel::DesignPointFont("MS Sans Serif", 8));
 
-    Label5 = makeLabel(this, "Label5", "Busca de Produtos", QRect(0, 0, width(), 27));
+    Label5 = MakeSearchLabel(this, "Label5", "Busca de Produtos", QRect(0, 0, width(), 27));
     Label5->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     Label5->setFixedHeight(27);
     Label5->setFont(torvel::DesignFont("Consolas", 20, true));
@@ -198,16 +198,16 @@ void TFProcura_Prod::buildWindow() {
     gLista->setColumnHidden(7, true);
     connect(gLista, &TGListView::DblClick, this, [this] { gListaDblClick(); });
 
-    Label1 = makeLabel(this, "Label1", QString(), QRect(5, 445, 840, 25));
+    Label1 = MakeSearchLabel(this, "Label1", QString(), QRect(5, 445, 840, 25));
     Label1->setAccessibleName(kLegendSpoken);
     Label1->setFixedHeight(25);
     paint(Label1, torvel::ColorRGB(215, 235, 255), torvel::kColorBlack);
 
     const QFont legendFont = torvel::DesignFont("Tahoma", 16, true);
-    Label2 = makeLabel(this, "Label2", kLegendKeys, QRect(9, 449, 836, 20));
+    Label2 = MakeSearchLabel(this, "Label2", kLegendKeys, QRect(9, 449, 836, 20));
     Label2->setFont(legendFont);
     paint(Label2, torvel::kColorNone, torvel::ColorRGB(255, 0, 0));
-    Label6 = makeLabel(this, "Label6", kLegendMeanings, QRect(16, 449, 756, 18));
+    Label6 = MakeSearchLabel(this, "Label6", kLegendMeanings, QRect(16, 449, 756, 18));
     Label6->setFont(legendFont);
     paint(Label6, torvel::kColorNone, torvel::kColorNavy);
     Label2->setVisible(false);
@@ -234,7 +234,7 @@ void TFProcura_Prod::buildWindow() {
     Shape1->setGeometry(1, 1, 330, 27);
     paint(Shape1, torvel::ColorRGB(255, 0, 0), torvel::ColorRGB(255, 0, 0));
 
-    LTitulo = makeLabel(Digitando, "LTitulo", QString(), QRect(1, 1, 330, 23));
+    LTitulo = MakeSearchLabel(Digitando, "LTitulo", QString(), QRect(1, 1, 330, 23));
     LTitulo->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     LTitulo->setFont(torvel::DesignFont("Tahoma", 17, true));
     paint(LTitulo, torvel::ColorRGB(255, 0, 0), torvel::kColorWhite);
@@ -361,10 +361,10 @@ void TFProcura_Prod::SetSearchMode(SearchMode mode) {
         FProcura->SetMaxLength(kCodeMaxLength);
     }
     FProcura->setFocus(Qt::OtherFocusReason);
-    caretToEnd();
+    CaretToEnd();
 }
 
-void TFProcura_Prod::caretToEnd() {
+void TFProcura_Prod::CaretToEnd() {
     // The field selects its whole text when it gets the focus; the character typed on the list
     // must be followed, not replaced, by the next one.
     auto apply = [field = QPointer<TFloatEdit>(FProcura)] {
@@ -409,7 +409,7 @@ void TFProcura_Prod::FProcuraExit() {
             [this, field] {
                 if (field && Digitando->isVisible()) {
                     field->setFocus(Qt::OtherFocusReason);
-                    caretToEnd();
+                    CaretToEnd();
                 }
             },
             Qt::QueuedConnection);

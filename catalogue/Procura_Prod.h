@@ -80,7 +80,7 @@ protected:
 
 private:
     void buildWindow();
-    void caretToEnd();
+    void CaretToEnd();
 
     // Shared with the list, which reads the listed products' fields from it.
     std::shared_ptr<torvel::ProductTable> table_ = std::make_shared<torvel::ProductTable>();

@@ -12,7 +12,7 @@ constexpr const char* kRoleProperty = "torvelAccessibleRole";
 
 // Asked first for every object: answers only for widgets given a role, and leaves every other
 // object to Qt's own interfaces.
-QAccessibleInterface* roleFactory(const QString&, QObject* object) {
+QAccessibleInterface* RoleFactory(const QString&, QObject* object) {
     if (!object || !object->isWidgetType())
         return nullptr;
     const QVariant role = object->property(kRoleProperty);
@@ -25,7 +25,7 @@ QAccessibleInterface* roleFactory(const QString&, QObject* object) {
 
 void SetAccessibleRole(QWidget* widget, QAccessible::Role role) {
     static const bool installed = [] {
-        QAccessible::installFactory(roleFactory);
+        QAccessible::installFactory(RoleFactory);
         return true;
     }();
     (void)installed;

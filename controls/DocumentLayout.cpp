@@ -18,7 +18,7 @@ constexpr std::string_view kFone11Layout = "(00) 00000-0000;0;*";
 constexpr char kDateSeparator = '/';
 constexpr char kTimeSeparator = ':';
 
-std::string_view patternOf(std::string_view layout) {
+std::string_view PatternOf(std::string_view layout) {
     for (std::string_view tail : {std::string_view(";0;*"), std::string_view(";0;0")}) {
         if (layout.size() >= tail.size() && layout.substr(layout.size() - tail.size()) == tail)
             return layout.substr(0, layout.size() - tail.size());
@@ -81,7 +81,7 @@ std::string StripToDigits(std::string_view s) {
 std::string FormatMask(std::string_view layout, std::string_view s) {
     std::string out(s);
     size_t pos = 0; // 0-based place in `out`
-    for (char c : patternOf(layout)) {
+    for (char c : PatternOf(layout)) {
         if (c == '0') {
             if (out.size() <= pos)
                 out += ' ';

@@ -19,21 +19,21 @@ FilterResult insert(char c) {
     return {FilterResult::Insert, c};
 }
 
-bool isControl(char c) {
+bool IsControl(char c) {
     auto u = static_cast<unsigned char>(c);
     return u < 32 || u == 127; // DEL comes from Ctrl+Backspace; it is editing, not text
 }
 
-bool allSelected(std::string_view text, int selStart, int selLength) {
+bool AllSelected(std::string_view text, int selStart, int selLength) {
     return selStart <= 0 && selLength >= 0 && static_cast<size_t>(selLength) >= text.size();
 }
 
-bool isDigit(char c) {
+bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
 // Characters after the first decimal separator, or nullopt when there is none.
-std::optional<size_t> decimalsTyped(std::string_view text) {
+std::optional<size_t> DecimalsTyped(std::string_view text) {
     size_t sep = text.find(kDecimalSeparator);
     if (sep == std::string_view::npos)
         return std::nullopt;
@@ -50,17 +50,17 @@ FilterResult FloatEditFilter(const FloatEditSettings& s, std::string_view text, 
         r.selectAll = true;
         return r;
     }
-    if (isControl(typed))
+    if (IsControl(typed))
         return ordinary();
     if (!s.numerico)
         return insert(typed);
 
-    const bool all = allSelected(text, selStart, selLength);
-    const std::optional<size_t> decimals = decimalsTyped(text);
+    const bool all = AllSelected(text, selStart, selLength);
+    const std::optional<size_t> decimals = DecimalsTyped(text);
     // The decimals are full: nothing more fits, wherever the caret stands.
     if (decimals && *decimals >= static_cast<size_t>(std::max(s.digits, 0)) && !all)
         return refuse();
-    if (isDigit(typed))
+    if (IsDigit(typed))
         return insert(typed);
     if (typed == ',' || typed == '.') {
         if (s.digits <= 0 || (decimals && !all))
@@ -103,20 +103,20 @@ FilterResult DrumoEditFilter(const DrumoEditSettings& s, std::string_view text, 
         r.selectAll = true;
         return r;
     }
-    if (isControl(typed))
+    if (IsControl(typed))
         return ordinary();
-    if (!isDigit(typed) && typed != ',' && typed != '-' && typed != '.')
+    if (!IsDigit(typed) && typed != ',' && typed != '-' && typed != '.')
         return refuse();
 
     if (numeric) {
-        const std::optional<size_t> decimals = decimalsTyped(text);
+        const std::optional<size_t> decimals = DecimalsTyped(text);
         if (typed == ',' || typed == '.') {
             if (s.tipo == tpInteiro || decimals)
                 return refuse();
             return insert(kDecimalSeparator);
         }
         const size_t d = std::min<size_t>(decimals.value_or(0), 8);
-        if (static_cast<int>(d) == s.decimalPlaces && !allSelected(text, selStart, selLength))
+        if (static_cast<int>(d) == s.decimalPlaces && !AllSelected(text, selStart, selLength))
             return refuse();
         return insert(typed);
     }

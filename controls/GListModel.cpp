@@ -42,20 +42,20 @@ void TGListModel::SetCheckboxes(bool on) {
     if (checkboxes_ == on)
         return;
     checkboxes_ = on;
-    allRowsChanged();
+    AllRowsChanged();
 }
 
 void TGListModel::SetCorZebra(int color) {
     corZebra_ = color;
-    allRowsChanged();
+    AllRowsChanged();
 }
 
 void TGListModel::SetCheckCor(int color) {
     checkCor_ = color;
-    allRowsChanged();
+    AllRowsChanged();
 }
 
-void TGListModel::allRowsChanged() {
+void TGListModel::AllRowsChanged() {
     if (Updating() || rows_.RowCount() == 0 || columns_.empty())
         return;
     emit dataChanged(index(0, 0), index(rows_.RowCount() - 1, ColumnCount() - 1));
@@ -81,7 +81,7 @@ int TGListModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : ColumnCount();
 }
 
-QVariant TGListModel::background(int row) const {
+QVariant TGListModel::Background(int row) const {
     if (corZebra_ == kColorNone)
         return {};
     int color = row % 2 == 1 ? corZebra_ : kColorWhite;
@@ -110,7 +110,7 @@ QVariant TGListModel::data(const QModelIndex& index, int role) const {
             return static_cast<int>(rows_.Checked(row) ? Qt::Checked : Qt::Unchecked);
         return {};
     case Qt::BackgroundRole:
-        return background(index.row());
+        return Background(index.row());
     case Qt::TextAlignmentRole:
         return static_cast<int>(Column(column).alignment | Qt::AlignVCenter);
     default:

@@ -65,8 +65,8 @@ private:
     void AboutToReset() override;
     void ResetDone() override;
 
-    QVariant background(int row) const;
-    void allRowsChanged();
+    QVariant Background(int row) const;
+    void AllRowsChanged();
 
     torvel::RowList rows_;
     std::vector<TListColumn> columns_;

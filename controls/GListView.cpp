@@ -45,12 +45,12 @@ TGListView::TGListView(QWidget* parent) : QTableView(parent), model_(new TGListM
     header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
 
     headerFont_ = font();
-    fitRowHeight();
+    FitRowHeight();
 }
 
 TGListView::~TGListView() = default;
 
-void TGListView::fitRowHeight() {
+void TGListView::FitRowHeight() {
     const int indicator = style()->pixelMetric(QStyle::PM_IndicatorHeight, nullptr, this);
     verticalHeader()->setDefaultSectionSize(qMax(fontMetrics().height(), indicator) + 4);
 }
@@ -58,7 +58,7 @@ void TGListView::fitRowHeight() {
 void TGListView::changeEvent(QEvent* event) {
     QTableView::changeEvent(event);
     if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
-        fitRowHeight();
+        FitRowHeight();
 }
 
 void TGListView::Clear() {
@@ -90,7 +90,7 @@ void TGListView::SetCell(int column, int row, std::string_view text) {
 
 void TGListView::AddRow(std::string_view values, int row) {
     if (Rows().AddRow(values, row) != 0)
-        scrollLines(1);
+        ScrollLines(1);
 }
 
 void TGListView::DeleteRow(int row) {
@@ -115,10 +115,10 @@ void TGListView::SaveRows(const std::string& fileName) {
 void TGListView::LoadRows(const std::string& fileName) {
     // Each appended row is an AddRow of its own, so the list scrolls a line per row.
     if (const int added = Rows().LoadRows(fileName); added > 0)
-        scrollLines(added);
+        ScrollLines(added);
 }
 
-void TGListView::scrollLines(int lines) {
+void TGListView::ScrollLines(int lines) {
     // Scrolling right after an insert makes the header recount every row position, so the lines
     // are owed and scrolled once the event loop runs (before anything is painted) or at EndUpdate.
     pendingScroll_ += lines;
@@ -126,10 +126,10 @@ void TGListView::scrollLines(int lines) {
         return;
     scrollPosted_ = true;
     QMetaObject::invokeMethod(
-        this, [this] { applyPendingScroll(); }, Qt::QueuedConnection);
+        this, [this] { ApplyPendingScroll(); }, Qt::QueuedConnection);
 }
 
-void TGListView::applyPendingScroll() {
+void TGListView::ApplyPendingScroll() {
     scrollPosted_ = false;
     if (model_->Updating())
         return; // EndUpdate scrolls
@@ -252,12 +252,12 @@ void TGListView::contextMenuEvent(QContextMenuEvent* event) {
             SelectRow(index.row() + 1);
         popupMenu_->popup(event->globalPos());
     } else {
-        popupAtSelection();
+        PopupAtSelection();
     }
     event->accept();
 }
 
-void TGListView::popupAtSelection() {
+void TGListView::PopupAtSelection() {
     // From the keyboard: under the selected row, or at the top of the list.
     const int row = SelectedRow();
     const QPoint local = row > 0 ? visualRect(model_->index(row - 1, 0)).bottomLeft() : QPoint();
@@ -281,7 +281,7 @@ void TGListView::keyPressEvent(QKeyEvent* event) {
     }
     // Shift+F10 asks for the menu as the menu key does, for keyboards without one.
     if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier && popupMenu_) {
-        popupAtSelection();
+        PopupAtSelection();
         event->accept();
         return;
     }

@@ -107,10 +107,10 @@ protected:
     QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;
 
 private:
-    void scrollLines(int lines);
-    void applyPendingScroll();
-    void popupAtSelection();
-    void fitRowHeight();
+    void ScrollLines(int lines);
+    void ApplyPendingScroll();
+    void PopupAtSelection();
+    void FitRowHeight();
 
     TGListModel* model_;
     QFont headerFont_;

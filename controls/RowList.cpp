@@ -10,7 +10,7 @@
 namespace torvel {
 namespace {
 
-bool needsQuotes(std::string_view cell) {
+bool NeedsQuotes(std::string_view cell) {
     for (char c : cell)
         if (static_cast<unsigned char>(c) <= 32 || c == '"' || c == '|')
             return true;
@@ -18,7 +18,7 @@ bool needsQuotes(std::string_view cell) {
 }
 
 // One left-to-right pass; replaced text is not scanned again.
-std::string replaceAll(std::string_view text, std::string_view from, std::string_view to) {
+std::string ReplaceAll(std::string_view text, std::string_view from, std::string_view to) {
     std::string out;
     out.reserve(text.size());
     size_t pos = 0;
@@ -36,7 +36,7 @@ std::string replaceAll(std::string_view text, std::string_view from, std::string
 namespace {
 
 // One line of the row file from a row's cells, however they are held.
-template <class CellAt> std::string rowFileLine(size_t count, CellAt cellAt) {
+template <class CellAt> std::string JoinRowFileCells(size_t count, CellAt cellAt) {
     if (count == 1 && cellAt(0).empty())
         return "\"\"";
     std::string line;
@@ -44,7 +44,7 @@ template <class CellAt> std::string rowFileLine(size_t count, CellAt cellAt) {
         if (i > 0)
             line += '|';
         const std::string_view cell = cellAt(i);
-        if (!needsQuotes(cell)) {
+        if (!NeedsQuotes(cell)) {
             line += cell;
             continue;
         }
@@ -57,18 +57,18 @@ template <class CellAt> std::string rowFileLine(size_t count, CellAt cellAt) {
         line += '"';
     }
     // The quotes next to a bar go; those at the ends of the line and doubled ones inside stay.
-    return replaceAll(replaceAll(line, "|\"", "|"), "\"|", "|");
+    return ReplaceAll(ReplaceAll(line, "|\"", "|"), "\"|", "|");
 }
 
 } // namespace
 
-char RowList::effectiveSeparator() {
+char RowList::EffectiveSeparator() {
     if (static_cast<unsigned char>(separator_) <= 32)
         separator_ = kDefaultSeparator;
     return separator_;
 }
 
-ListRow& RowList::materialize(const Slot& s) const {
+ListRow& RowList::Materialize(const Slot& s) const {
     if (!s.own) {
         auto row = std::make_unique<ListRow>();
         const size_t count = source_->CellCount(s.key);
@@ -81,11 +81,11 @@ ListRow& RowList::materialize(const Slot& s) const {
     return *s.own;
 }
 
-size_t RowList::cellCount(const Slot& s) const {
+size_t RowList::CellCount(const Slot& s) const {
     return s.own ? s.own->cells.size() : source_->CellCount(s.key);
 }
 
-std::string_view RowList::cell(const Slot& s, size_t column) const {
+std::string_view RowList::CellOf(const Slot& s, size_t column) const {
     return s.own ? std::string_view(s.own->cells[column - 1]) : source_->Cell(s.key, column);
 }
 
@@ -105,29 +105,29 @@ std::string RowList::GetCell(int column, int row) const {
 std::string_view RowList::CellView(int column, int row) const {
     if (!HasCell(column, row))
         return {};
-    return cell(slot(row), static_cast<size_t>(column));
+    return CellOf(SlotAt(row), static_cast<size_t>(column));
 }
 
 bool RowList::HasCell(int column, int row) const {
-    return validRow(row) && column >= 1 && static_cast<size_t>(column) <= cellCount(slot(row));
+    return ValidRow(row) && column >= 1 && static_cast<size_t>(column) <= CellCount(SlotAt(row));
 }
 
 int RowList::CellCount(int row) const {
-    return validRow(row) ? static_cast<int>(cellCount(slot(row))) : 0;
+    return ValidRow(row) ? static_cast<int>(CellCount(SlotAt(row))) : 0;
 }
 
 const ListRow& RowList::Row(int row) const {
-    return materialize(slot(row));
+    return Materialize(SlotAt(row));
 }
 
 bool RowList::IsSourceRow(int row) const {
-    return validRow(row) && !slot(row).own;
+    return ValidRow(row) && !SlotAt(row).own;
 }
 
 void RowList::SetCell(int column, int row, std::string_view text) {
     if (!HasCell(column, row))
         return;
-    materialize(slot(row)).cells[static_cast<size_t>(column - 1)] = text;
+    Materialize(SlotAt(row)).cells[static_cast<size_t>(column - 1)] = text;
     if (observer_)
         observer_->RowsChanged(row - 1, row - 1);
 }
@@ -148,7 +148,7 @@ std::vector<std::string> RowList::CutCells(std::string_view values, char separat
 }
 
 int RowList::AddRow(std::string_view values, int row) {
-    const char separator = effectiveSeparator();
+    const char separator = EffectiveSeparator();
     if (row <= 0) {
         const int index = RowCount();
         if (observer_)
@@ -160,9 +160,9 @@ int RowList::AddRow(std::string_view values, int row) {
             observer_->RowsInserted();
         return index + 1;
     }
-    if (!validRow(row))
+    if (!ValidRow(row))
         return 0;
-    const Slot& s = slot(row);
+    const Slot& s = SlotAt(row);
     if (s.own)
         s.own->cells = CutCells(values, separator);
     else
@@ -173,7 +173,7 @@ int RowList::AddRow(std::string_view values, int row) {
 }
 
 void RowList::DeleteRow(int row) {
-    if (!validRow(row))
+    if (!ValidRow(row))
         return;
     if (observer_)
         observer_->RowsAboutToBeRemoved(row - 1, row - 1);
@@ -186,8 +186,8 @@ void RowList::NumberRows(int column) {
     if (column < 1 || rows_.empty())
         return;
     for (size_t i = 0; i < rows_.size(); ++i) {
-        if (static_cast<size_t>(column) <= cellCount(rows_[i]))
-            materialize(rows_[i]).cells[static_cast<size_t>(column - 1)] = std::to_string(i + 1);
+        if (static_cast<size_t>(column) <= CellCount(rows_[i]))
+            Materialize(rows_[i]).cells[static_cast<size_t>(column - 1)] = std::to_string(i + 1);
     }
     if (observer_)
         observer_->RowsChanged(0, RowCount() - 1);
@@ -209,13 +209,13 @@ ColumnSum RowList::SumColumn(int column, bool checkedOnly) const {
 }
 
 std::string RowList::RowFileLine(const std::vector<std::string>& cells) {
-    return rowFileLine(cells.size(), [&](size_t i) { return std::string_view(cells[i]); });
+    return JoinRowFileCells(cells.size(), [&](size_t i) { return std::string_view(cells[i]); });
 }
 
 std::string RowList::RowFileText() const {
     std::string text;
     for (const Slot& s : rows_) {
-        text += rowFileLine(cellCount(s), [&](size_t i) { return cell(s, i + 1); });
+        text += JoinRowFileCells(CellCount(s), [&](size_t i) { return CellOf(s, i + 1); });
         text += "\r\n";
     }
     return text;
@@ -229,7 +229,7 @@ int RowList::AppendLines(std::string_view text) {
     const std::vector<std::string> lines = SplitAt(text, '\n');
     if (lines.empty())
         return 0;
-    const char separator = effectiveSeparator();
+    const char separator = EffectiveSeparator();
     const int first = RowCount();
     const int count = static_cast<int>(lines.size());
     if (observer_)
@@ -254,14 +254,14 @@ int RowList::LoadRows(const std::string& fileName) {
 }
 
 bool RowList::Checked(int row) const {
-    if (!validRow(row))
+    if (!ValidRow(row))
         return false;
-    const Slot& s = slot(row);
+    const Slot& s = SlotAt(row);
     return s.own ? s.own->checked : s.checked;
 }
 
 void RowList::SetChecked(int row, bool checked) {
-    if (!validRow(row) || Checked(row) == checked)
+    if (!ValidRow(row) || Checked(row) == checked)
         return;
     Slot& s = rows_[static_cast<size_t>(row - 1)];
     (s.own ? s.own->checked : s.checked) = checked;

@@ -127,13 +127,13 @@ private:
         bool checked = false; // of a source row; a row with its own cells keeps it there
     };
 
-    bool validRow(int row) const { return row >= 1 && row <= RowCount(); }
-    const Slot& slot(int row) const { return rows_[static_cast<size_t>(row - 1)]; }
+    bool ValidRow(int row) const { return row >= 1 && row <= RowCount(); }
+    const Slot& SlotAt(int row) const { return rows_[static_cast<size_t>(row - 1)]; }
     // The row's own cells, copied from the source first when it has none.
-    ListRow& materialize(const Slot& s) const;
-    size_t cellCount(const Slot& s) const;
-    std::string_view cell(const Slot& s, size_t column) const;
-    char effectiveSeparator();
+    ListRow& Materialize(const Slot& s) const;
+    size_t CellCount(const Slot& s) const;
+    std::string_view CellOf(const Slot& s, size_t column) const;
+    char EffectiveSeparator();
 
     std::vector<Slot> rows_;
     std::shared_ptr<const RowSource> source_;

@@ -16,7 +16,7 @@ namespace {
 std::optional<bool> forced;
 
 #ifdef TORVEL_READ_XKB
-bool readX11(Display* display) {
+bool ReadX11(Display* display) {
     Atom name = XInternAtom(display, "Scroll Lock", True);
     if (name == None)
         return false;
@@ -44,7 +44,7 @@ bool ScrollLockOn() {
     if (auto* app = qGuiApp) {
         if (auto* x11 = app->nativeInterface<QNativeInterface::QX11Application>()) {
             if (Display* display = x11->display())
-                return readX11(display);
+                return ReadX11(display);
         }
     }
 #endif

@@ -15,7 +15,7 @@ namespace {
 bool recording = false;
 std::function<void(QDialog&)> modalHook;
 
-std::vector<RecordedBox>& recorded() {
+std::vector<RecordedBox>& Recorded() {
     static std::vector<RecordedBox> boxes;
     return boxes;
 }
@@ -37,9 +37,9 @@ private:
     QPointer<QWidget> previous_;
 };
 
-void showBox(const QString& title, const QString& text, QMessageBox::Icon icon) {
+void ShowBox(const QString& title, const QString& text, QMessageBox::Icon icon) {
     if (recording) {
-        recorded().push_back({title, text, icon});
+        Recorded().push_back({title, text, icon});
         return;
     }
     ActivationKeeper keeper;
@@ -50,15 +50,15 @@ void showBox(const QString& title, const QString& text, QMessageBox::Icon icon) 
 } // namespace
 
 void ShowError(const QString& message) {
-    showBox(kAppTitle, ToQString(ErrorBoxText(FromQString(message))), QMessageBox::Critical);
+    ShowBox(kAppTitle, ToQString(ErrorBoxText(FromQString(message))), QMessageBox::Critical);
 }
 
 void ShowMessage(const QString& text) {
-    showBox(kAppTitle, text, QMessageBox::NoIcon);
+    ShowBox(kAppTitle, text, QMessageBox::NoIcon);
 }
 
 void WarningBox(const QString& text, const QString& caption) {
-    showBox(caption, text, QMessageBox::Warning);
+    ShowBox(caption, text, QMessageBox::Warning);
 }
 
 void RunHandler(const std::function<void()>& handler) {
@@ -81,11 +81,11 @@ int ExecModal(QDialog& dialog) {
 
 namespace testing {
 bool RecordBoxes(bool on) {
-    recorded().clear();
+    Recorded().clear();
     return std::exchange(recording, on);
 }
 std::vector<RecordedBox>& Boxes() {
-    return recorded();
+    return Recorded();
 }
 std::function<void(QDialog&)> SetModalHook(std::function<void(QDialog&)> hook) {
     return std::exchange(modalHook, std::move(hook));

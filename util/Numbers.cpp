@@ -10,10 +10,10 @@
 namespace torvel {
 namespace {
 
-bool isSpace(char c) {
+bool IsSpace(char c) {
     return c != '\0' && static_cast<unsigned char>(c) <= 32;
 }
-bool isDigit(char c) {
+bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
@@ -24,7 +24,7 @@ struct Decimal {
     int exponent = 0;
 };
 
-Decimal toDecimal(double value) {
+Decimal ToDecimal(double value) {
     char buf[64];
     std::snprintf(buf, sizeof buf, "%.17e", value);
     Decimal d;
@@ -34,7 +34,7 @@ Decimal toDecimal(double value) {
         ++p;
     }
     for (; *p && *p != 'e'; ++p)
-        if (isDigit(*p))
+        if (IsDigit(*p))
             d.digits += *p;
     if (*p == 'e')
         d.exponent = std::atoi(p + 1);
@@ -43,12 +43,12 @@ Decimal toDecimal(double value) {
 
 // Rounds half away from zero to maxDecimals, drops trailing zeros down to minDecimals, and
 // writes the result with a comma and at least minIntDigits integer digits.
-std::string formatDecimal(double value, int minIntDigits, int minDecimals, int maxDecimals) {
+std::string FormatDecimal(double value, int minIntDigits, int minDecimals, int maxDecimals) {
     if (std::isnan(value))
         return "NAN";
     if (std::isinf(value))
         return value < 0 ? "-INF" : "INF";
-    Decimal d = toDecimal(value);
+    Decimal d = ToDecimal(value);
     // Integer digits (most significant first) and fraction digits, exact to 18 significant digits.
     std::string intPart, fracPart;
     int pointPos = d.exponent + 1; // digits before the point
@@ -101,7 +101,7 @@ std::string formatDecimal(double value, int minIntDigits, int minDecimals, int m
 
 std::optional<double> ReadNumber(std::string_view text, char decimalSeparator) {
     size_t i = 0, n = text.size();
-    while (i < n && isSpace(text[i]))
+    while (i < n && IsSpace(text[i]))
         ++i;
     std::string normal;
     if (i < n && (text[i] == '+' || text[i] == '-')) {
@@ -113,7 +113,7 @@ std::optional<double> ReadNumber(std::string_view text, char decimalSeparator) {
     bool separator = false;
     for (; i < n; ++i) {
         char c = text[i];
-        if (isDigit(c)) {
+        if (IsDigit(c)) {
             normal += c;
             ++digits;
         } else if (c == decimalSeparator && !separator) {
@@ -131,12 +131,12 @@ std::optional<double> ReadNumber(std::string_view text, char decimalSeparator) {
         if (i < n && (text[i] == '+' || text[i] == '-'))
             normal += text[i++];
         int expDigits = 0;
-        for (; i < n && isDigit(text[i]); ++i, ++expDigits)
+        for (; i < n && IsDigit(text[i]); ++i, ++expDigits)
             normal += text[i];
         if (expDigits == 0)
             return std::nullopt;
     }
-    while (i < n && isSpace(text[i]))
+    while (i < n && IsSpace(text[i]))
         ++i;
     if (i != n)
         return std::nullopt;
@@ -155,10 +155,10 @@ double ParseNumber(std::string_view text) {
 }
 
 std::string FormatAmount(double value) {
-    return formatDecimal(value, 1, 2, 2);
+    return FormatDecimal(value, 1, 2, 2);
 }
 std::string FormatQuantity(double value) {
-    return formatDecimal(value, 1, 0, 3);
+    return FormatDecimal(value, 1, 0, 3);
 }
 
 std::string FormatFixed(double value, int decimals) {
@@ -166,7 +166,7 @@ std::string FormatFixed(double value, int decimals) {
         decimals = 0;
     if (decimals > 255)
         decimals = 255;
-    return formatDecimal(value, 1, decimals, decimals);
+    return FormatDecimal(value, 1, decimals, decimals);
 }
 
 std::string FormatPattern(double value, std::string_view pattern) {
@@ -194,7 +194,7 @@ std::string FormatPattern(double value, std::string_view pattern) {
         if (c == '0')
             minFrac = maxFrac;
     }
-    return formatDecimal(value, minInt, minFrac, maxFrac);
+    return FormatDecimal(value, minInt, minFrac, maxFrac);
 }
 
 } // namespace torvel

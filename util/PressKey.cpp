@@ -8,7 +8,7 @@
 namespace torvel {
 namespace {
 
-Qt::Key qtKey(int vk) {
+Qt::Key QtKey(int vk) {
     if (vk >= 0x30 && vk <= 0x39)
         return Qt::Key(Qt::Key_0 + (vk - 0x30));
     if (vk >= 0x41 && vk <= 0x5A)
@@ -88,7 +88,7 @@ private:
 
 void PressKey(int virtualKey, int count) {
     count &= 0xFF;
-    Qt::Key key = qtKey(virtualKey & 0xFF);
+    Qt::Key key = QtKey(virtualKey & 0xFF);
     if (count <= 0 || key == Qt::Key_unknown)
         return;
     auto* stroke = new KeyStroke(key, count);

@@ -19,7 +19,7 @@ namespace {
 constexpr const char* kTemporaryMark = ".replacing-";
 constexpr size_t kRandomPart = 6; // what mkstemp puts in place of the X's
 
-bool isTemporaryName(std::string_view name) {
+bool IsTemporaryName(std::string_view name) {
     const std::string_view mark = kTemporaryMark;
     if (name.size() < 2 + mark.size() + kRandomPart || name[0] != '.')
         return false;
@@ -35,7 +35,7 @@ std::string reason(int err) {
     throw FileError(std::string(what) + " \"" + path + "\". " + reason(err));
 }
 
-bool writeAll(int fd, std::string_view bytes) {
+bool WriteAll(int fd, std::string_view bytes) {
     const char* p = bytes.data();
     size_t left = bytes.size();
     while (left > 0) {
@@ -55,7 +55,7 @@ bool writeAll(int fd, std::string_view bytes) {
     return true;
 }
 
-mode_t newFileMode(const std::string& path) {
+mode_t NewFileMode(const std::string& path) {
     struct stat st {};
     if (::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode))
         return st.st_mode & 07777;
@@ -74,7 +74,7 @@ FileReplacement::FileReplacement(std::string path) : path_(std::move(path)) {
     fd_ = ::mkstemp(tmp_.data());
     if (fd_ < 0)
         fail("Cannot create file", path_, errno);
-    if (::fchmod(fd_, newFileMode(path_)) != 0)
+    if (::fchmod(fd_, NewFileMode(path_)) != 0)
         Abandon(errno);
 }
 
@@ -95,7 +95,7 @@ void FileReplacement::Abandon(int err) {
 void FileReplacement::Write(std::string_view bytes) {
     if (fd_ < 0)
         fail("Cannot create file", path_, EBADF);
-    if (!writeAll(fd_, bytes))
+    if (!WriteAll(fd_, bytes))
         Abandon(errno);
 }
 
@@ -218,7 +218,7 @@ void RemoveLeftoverReplacements(const std::string& dir) {
     if (!d)
         return;
     while (const dirent* entry = ::readdir(d)) {
-        if (!isTemporaryName(entry->d_name))
+        if (!IsTemporaryName(entry->d_name))
             continue;
         // Only a regular file of that name, never what a link points to.
         struct stat st {};

@@ -10,12 +10,12 @@
 namespace torvel {
 namespace {
 
-bool isBlankChar(char c) {
+bool IsBlankChar(char c) {
     return static_cast<unsigned char>(c) <= 32;
 }
 
 // A code point outside the 16-bit range has no byte either.
-int fromUnicode(UChar32 cp) {
+int FromUnicode(UChar32 cp) {
     return cp > 0xFFFF ? -1 : Utf16ToCp1252(char16_t(cp));
 }
 
@@ -26,20 +26,20 @@ struct CaseTables {
     CaseTables() {
         for (int b = 0; b < 256; ++b) {
             char32_t cp = Cp1252ToUtf16(static_cast<unsigned char>(b));
-            int u = fromUnicode(u_toupper(UChar32(cp)));
-            int l = fromUnicode(u_tolower(UChar32(cp)));
+            int u = FromUnicode(u_toupper(UChar32(cp)));
+            int l = FromUnicode(u_tolower(UChar32(cp)));
             upper[b] = static_cast<char>(u < 0 ? b : u);
             lower[b] = static_cast<char>(l < 0 ? b : l);
         }
     }
 };
 
-const CaseTables& caseTables() {
+const CaseTables& SharedCaseTables() {
     static const CaseTables tables;
     return tables;
 }
 
-std::string mapCase(std::string_view text, const std::array<char, 256>& table) {
+std::string MapCase(std::string_view text, const std::array<char, 256>& table) {
     std::string out(text);
     for (char& c : out)
         c = table[static_cast<unsigned char>(c)];
@@ -75,14 +75,14 @@ std::vector<std::string> SplitAt(std::string_view text, char separator) {
 
 std::string TrimLeft(std::string_view text) {
     size_t b = 0;
-    while (b < text.size() && isBlankChar(text[b]))
+    while (b < text.size() && IsBlankChar(text[b]))
         ++b;
     return std::string(text.substr(b));
 }
 
 std::string TrimRight(std::string_view text) {
     size_t e = text.size();
-    while (e > 0 && isBlankChar(text[e - 1]))
+    while (e > 0 && IsBlankChar(text[e - 1]))
         --e;
     return std::string(text.substr(0, e));
 }
@@ -93,7 +93,7 @@ std::string Trim(std::string_view text) {
 
 bool IsBlank(std::string_view text) {
     for (char c : text)
-        if (!isBlankChar(c))
+        if (!IsBlankChar(c))
             return false;
     return true;
 }
@@ -169,10 +169,10 @@ std::string StripAccents(std::string_view text) {
 }
 
 std::string UpperCase(std::string_view text) {
-    return mapCase(text, caseTables().upper);
+    return MapCase(text, SharedCaseTables().upper);
 }
 std::string LowerCase(std::string_view text) {
-    return mapCase(text, caseTables().lower);
+    return MapCase(text, SharedCaseTables().lower);
 }
 
 std::string NameCase(std::string_view text) {

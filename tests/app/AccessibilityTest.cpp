@@ -39,12 +39,12 @@ TEST_F(Accessibility, ReadersHearWhatTheWindowsShow) {
     ASSERT_NE(frame, nullptr);
     EXPECT_EQ(frame->role(), QAccessible::Window);
     EXPECT_EQ(frame->text(QAccessible::Name), "Pedidos Torvel");
-    EXPECT_EQ(Name(ui().Label3), "Seu ID : 1021");
-    EXPECT_EQ(Name(ui().LData), QString::fromUtf8("* Terça-feira, 8 de Dezembro de 2026."));
+    EXPECT_EQ(Name(Ui().Label3), "Seu ID : 1021");
+    EXPECT_EQ(Name(Ui().LData), QString::fromUtf8("* Terça-feira, 8 de Dezembro de 2026."));
     // Fields, buttons and lists keep their names.
-    EXPECT_EQ(Name(ui().gPedido), "Pedidos");
-    EXPECT_EQ(Name(ui().B_Novo), "Novo Pedido.");
-    EXPECT_EQ(Name(ui().cProd), "Item");
+    EXPECT_EQ(Name(Ui().gPedido), "Pedidos");
+    EXPECT_EQ(Name(Ui().B_Novo), "Novo Pedido.");
+    EXPECT_EQ(Name(Ui().cProd), "Item");
 
     // The wait window is an alert named by its text while it is shown.
     window->SetWaitMessage("Aguarde sincronizando...");
@@ -55,24 +55,24 @@ TEST_F(Accessibility, ReadersHearWhatTheWindowsShow) {
     window->SetWaitMessage("");
 
     NewOrder();
-    ui().cProd->selectAll();
+    Ui().cProd->selectAll();
     Type("1050");
     Key(Qt::Key_Return);
-    ASSERT_EQ(Focused(), ui().Qtd);
-    EXPECT_EQ(Name(ui().Descricao), "ARROZ TIPO 1 5KG");
-    EXPECT_EQ(Description(ui().Descricao), QString::fromUtf8("Descrição"));
-    EXPECT_EQ(Name(ui().UND), "PCT");
-    EXPECT_EQ(Name(ui().vUnit), "21,90");
-    EXPECT_EQ(Description(ui().vUnit), "V. Unit");
+    ASSERT_EQ(Focused(), Ui().Qtd);
+    EXPECT_EQ(Name(Ui().Descricao), "ARROZ TIPO 1 5KG");
+    EXPECT_EQ(Description(Ui().Descricao), QString::fromUtf8("Descrição"));
+    EXPECT_EQ(Name(Ui().UND), "PCT");
+    EXPECT_EQ(Name(Ui().vUnit), "21,90");
+    EXPECT_EQ(Description(Ui().vUnit), "V. Unit");
     Type("2");
     Key(Qt::Key_Return);
-    EXPECT_EQ(Name(ui().vTotal), "43,80");
+    EXPECT_EQ(Name(Ui().vTotal), "43,80");
     Key(Qt::Key_Return);
-    EXPECT_EQ(Name(ui().VLNota), "43,80");
-    EXPECT_EQ(Name(ui().Itens), "1");
+    EXPECT_EQ(Name(Ui().VLNota), "43,80");
+    EXPECT_EQ(Name(Ui().Itens), "1");
 
     // The item menu's entries are in the tree by their captions.
-    QAccessibleInterface* menu = Iface(ui().PopupMenu1);
+    QAccessibleInterface* menu = Iface(Ui().PopupMenu1);
     ASSERT_NE(menu, nullptr);
     ASSERT_EQ(menu->childCount(), 2);
     EXPECT_EQ(menu->child(0)->text(QAccessible::Name), "Alterar Produto");
@@ -82,28 +82,28 @@ TEST_F(Accessibility, ReadersHearWhatTheWindowsShow) {
 TEST_F(Accessibility, LargerWindowsGiveTheRoomToTheLists) {
     Start();
     // The time fits the issue date column.
-    const QFontMetrics metrics(ui().gPedido->font());
-    const int margins = 2 * (ui().gPedido->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1);
-    EXPECT_GE(ui().gPedido->columnWidth(4),
+    const QFontMetrics metrics(Ui().gPedido->font());
+    const int margins = 2 * (Ui().gPedido->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1);
+    EXPECT_GE(Ui().gPedido->columnWidth(4),
               metrics.horizontalAdvance("31/12/2026 23:59") + margins);
 
-    const QSize list = ui().gPedido->size();
-    const QPoint novo = ui().B_Novo->pos();
+    const QSize list = Ui().gPedido->size();
+    const QPoint novo = Ui().B_Novo->pos();
     EXPECT_EQ(window->size(), QSize(783, 582));
     window->resize(1200, 800);
     EXPECT_EQ(window->size(), QSize(1200, 800));
-    EXPECT_GE(ui().gPedido->width(), list.width() + 400);
-    EXPECT_GE(ui().gPedido->height(), list.height() + 200);
+    EXPECT_GE(Ui().gPedido->width(), list.width() + 400);
+    EXPECT_GE(Ui().gPedido->height(), list.height() + 200);
     // The buttons stay under the list, at its left.
-    EXPECT_EQ(ui().B_Novo->x(), novo.x());
-    EXPECT_EQ(ui().B_Novo->y(), ui().gPedido->geometry().bottom() + 1 + 12);
+    EXPECT_EQ(Ui().B_Novo->x(), novo.x());
+    EXPECT_EQ(Ui().B_Novo->y(), Ui().gPedido->geometry().bottom() + 1 + 12);
     window->resize(600, 400); // never smaller than the design size
     EXPECT_EQ(window->size(), QSize(783, 582));
 
     window->resize(1200, 800);
     NewOrder();
-    EXPECT_GE(ui().gProd->width(), 759 + 400);
-    EXPECT_GE(ui().gProd->height(), 300 + 200);
+    EXPECT_GE(Ui().gProd->width(), 759 + 400);
+    EXPECT_GE(Ui().gProd->height(), 300 + 200);
 
     TFProcura_Prod search;
     search.show();

@@ -35,21 +35,21 @@ TEST_F(Shell, ASingleStoreIsCheckedListedAndDownloadedBeforeTheWindowIsShown) {
         EXPECT_EQ(requests[i].bytes, expected[i]) << i;
     }
     EXPECT_EQ(ReadFile("Itens.Txt"), "34|10|M|N|R|UN|1.50|2.00\r\n34|11|M|P|S|CX|3.00|4.00\r\n");
-    EXPECT_EQ(Rows(ui().gPedido),
+    EXPECT_EQ(Rows(Ui().gPedido),
               "557|Primeiro|Aberto|01/12/2026 10:00;558||Normal|02/12/2026 10:00;");
-    EXPECT_EQ(Text(ui().Label3), "Seu ID : 1021");
+    EXPECT_EQ(Text(Ui().Label3), "Seu ID : 1021");
     EXPECT_EQ(window->Session().UserId, 1021);
     EXPECT_EQ(window->Session().Ctro, "34");
-    EXPECT_TRUE(ui().B_Novo->isEnabled());
-    EXPECT_FALSE(ui().Panel1->isVisibleTo(ui().PageDefault));
+    EXPECT_TRUE(Ui().B_Novo->isEnabled());
+    EXPECT_FALSE(Ui().Panel1->isVisibleTo(Ui().PageDefault));
     EXPECT_EQ(WaitWindow(), nullptr);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     EXPECT_TRUE(Boxes().empty()) << BoxTexts().toStdString();
 
     ASSERT_NO_FATAL_FAILURE(Show());
     EXPECT_EQ(s.Requests().size(), 3u) << "showing the window reloaded something";
-    EXPECT_EQ(ui().ComboBox->currentText(), "Dezembro");
-    EXPECT_EQ(Rows(ui().gPedido).substr(0, 4), "557|");
+    EXPECT_EQ(Ui().ComboBox->currentText(), "Dezembro");
+    EXPECT_EQ(Rows(Ui().gPedido).substr(0, 4), "557|");
 }
 
 TEST_F(Shell, ARefusalAtStartUpIsToldBeforeTheWindowShowsWithTheWaitWindowUp) {
@@ -79,8 +79,8 @@ TEST_F(Shell, ARefusalAtStartUpIsToldBeforeTheWindowShowsWithTheWaitWindowUp) {
     EXPECT_EQ(Targets(s), std::vector<std::string>{CheckTarget(kCrf, "34")});
     EXPECT_EQ(WaitWindow(), nullptr);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-    EXPECT_FALSE(ui().B_Novo->isEnabled());
-    EXPECT_EQ(Text(ui().Label3), "Seu ID : NAO");
+    EXPECT_FALSE(Ui().B_Novo->isEnabled());
+    EXPECT_EQ(Text(Ui().Label3), "Seu ID : NAO");
 }
 
 TEST_F(Shell, ConfigurationsThatCheckNothing) {
@@ -107,19 +107,19 @@ TEST_F(Shell, ConfigurationsThatCheckNothing) {
         ASSERT_NO_FATAL_FAILURE(Show());
 
         std::vector<std::string> entries;
-        for (int i = 0; i < ui().Loja->count(); ++i)
-            entries.push_back(FromQString(ui().Loja->itemText(i)));
+        for (int i = 0; i < Ui().Loja->count(); ++i)
+            entries.push_back(FromQString(Ui().Loja->itemText(i)));
         EXPECT_EQ(entries, c.entries);
-        EXPECT_EQ(ui().Loja->currentIndex(), c.entries.empty() ? -1 : 0);
+        EXPECT_EQ(Ui().Loja->currentIndex(), c.entries.empty() ? -1 : 0);
         EXPECT_TRUE(s.Requests().empty());
-        EXPECT_TRUE(ui().Panel1->isVisible());
-        EXPECT_FALSE(ui().B_Novo->isEnabled());
-        EXPECT_EQ(Text(ui().Label3), "Seu ID :");
-        EXPECT_EQ(ui().Panel2->isVisible(), c.file == nullptr);
+        EXPECT_TRUE(Ui().Panel1->isVisible());
+        EXPECT_FALSE(Ui().B_Novo->isEnabled());
+        EXPECT_EQ(Text(Ui().Label3), "Seu ID :");
+        EXPECT_EQ(Ui().Panel2->isVisible(), c.file == nullptr);
         if (!c.file) {
             // The first-run panel takes the keyboard; what it covers is out of reach.
-            EXPECT_EQ(Focused(), ui().ECNPJ);
-            EXPECT_FALSE(ui().Loja->isEnabled());
+            EXPECT_EQ(Focused(), Ui().ECNPJ);
+            EXPECT_FALSE(Ui().Loja->isEnabled());
         }
         EXPECT_TRUE(Boxes().empty()) << BoxTexts().toStdString();
         window.reset();
@@ -144,8 +144,8 @@ TEST_F(Shell, AConfigurationFileThatCannotBeReadIsReported) {
     EXPECT_TRUE(
         Boxes()[0].text.startsWith(QString::fromStdString("Cannot open file \"" + path + "\". ")))
         << Boxes()[0].text.toStdString();
-    EXPECT_EQ(ui().Loja->count(), 0);
-    EXPECT_FALSE(ui().Panel2->isVisibleTo(window.get()));
+    EXPECT_EQ(Ui().Loja->count(), 0);
+    EXPECT_FALSE(Ui().Panel2->isVisibleTo(window.get()));
 }
 
 TEST_F(Shell, AConfigurationFileThatIsAPipeIsReportedWithoutWaitingForAWriter) {
@@ -155,7 +155,7 @@ TEST_F(Shell, AConfigurationFileThatIsAPipeIsReportedWithoutWaitingForAWriter) {
     ASSERT_EQ(Boxes().size(), 1u);
     EXPECT_EQ(Boxes()[0].text.toStdString(),
               "Cannot open file \"" + path + "\". Not a regular file.");
-    EXPECT_EQ(ui().Loja->count(), 0);
+    EXPECT_EQ(Ui().Loja->count(), 0);
 }
 
 TEST_F(Shell, TheStoreCheckAsTheServerAnswers) {
@@ -201,11 +201,11 @@ TEST_F(Shell, TheStoreCheckAsTheServerAnswers) {
         Choose(1);
 
         const bool accepted = c.userId != 0;
-        EXPECT_EQ(Text(ui().Label3), c.label);
+        EXPECT_EQ(Text(Ui().Label3), c.label);
         EXPECT_EQ(window->Session().UserId, c.userId);
         EXPECT_EQ(window->Session().Ctro, "35");
-        EXPECT_EQ(ui().B_Novo->isEnabled(), accepted);
-        EXPECT_FALSE(ui().Panel1->isVisible());
+        EXPECT_EQ(Ui().B_Novo->isEnabled(), accepted);
+        EXPECT_FALSE(Ui().Panel1->isVisible());
         EXPECT_EQ(WaitWindow(), nullptr);
         EXPECT_EQ(QApplication::overrideCursor(), nullptr);
         EXPECT_EQ(BoxTexts(), accepted ? QString() : kRefusal + "\n");
@@ -240,17 +240,17 @@ TEST_F(Shell, AStoreRefusedAfterAnotherWasAcceptedKeepsWhatTheFirstBrought) {
         s.Route(CheckTarget(kCrf, "35") + " ", c.refusal);
         Accepting(s, "557|A|Aberto|01/12/2026;558|B|Normal|02/12/2026", "34|10|M|DEZ|R|UN|10|1");
         ASSERT_NO_FATAL_FAILURE(StartAccepted(s));
-        const std::string rows = Rows(ui().gPedido);
+        const std::string rows = Rows(Ui().gPedido);
         const std::string catalogue = ReadFile("Itens.Txt");
         ASSERT_EQ(rows, "557|A|Aberto|01/12/2026;558|B|Normal|02/12/2026;");
 
         Choose(1);
         EXPECT_EQ(window->Session().Ctro, "35");
         EXPECT_EQ(window->Session().UserId, 1021);
-        EXPECT_EQ(Text(ui().Label3), c.label);
-        EXPECT_FALSE(ui().B_Novo->isEnabled());
-        EXPECT_FALSE(ui().Panel1->isVisible());
-        EXPECT_EQ(Rows(ui().gPedido), rows);
+        EXPECT_EQ(Text(Ui().Label3), c.label);
+        EXPECT_FALSE(Ui().B_Novo->isEnabled());
+        EXPECT_FALSE(Ui().Panel1->isVisible());
+        EXPECT_EQ(Rows(Ui().gPedido), rows);
         EXPECT_EQ(ReadFile("Itens.Txt"), catalogue);
         EXPECT_EQ(BoxTexts(), kRefusal + "\n");
         EXPECT_EQ(Targets(s).back(), CheckTarget(kCrf, "35"));
@@ -259,8 +259,8 @@ TEST_F(Shell, AStoreRefusedAfterAnotherWasAcceptedKeepsWhatTheFirstBrought) {
         const size_t before = s.Requests().size();
         Choose(0);
         EXPECT_EQ(s.Requests().size(), before + 3);
-        EXPECT_TRUE(ui().B_Novo->isEnabled());
-        EXPECT_EQ(Text(ui().Label3), "Seu ID : 1021");
+        EXPECT_TRUE(Ui().B_Novo->isEnabled());
+        EXPECT_EQ(Text(Ui().Label3), "Seu ID : 1021");
         window.reset();
     }
 }
@@ -271,18 +271,18 @@ TEST_F(Shell, OnlyAStoreChosenByTheUserIsChecked) {
     Build("34 - A|35 - B|36 - C", s);
     ASSERT_NO_FATAL_FAILURE(Show());
 
-    ui().Loja->setCurrentIndex(2);
+    Ui().Loja->setCurrentIndex(2);
     QCoreApplication::processEvents();
     EXPECT_TRUE(s.Requests().empty());
-    EXPECT_TRUE(ui().Panel1->isVisible());
+    EXPECT_TRUE(Ui().Panel1->isVisible());
 
-    ui().Loja->setFocus();
+    Ui().Loja->setFocus();
     Key(Qt::Key_Up);
-    EXPECT_EQ(ui().Loja->currentIndex(), 1);
+    EXPECT_EQ(Ui().Loja->currentIndex(), 1);
     EXPECT_EQ(Targets(s).front(), CheckTarget(kCrf, "35"));
     EXPECT_EQ(window->Session().Ctro, "35");
-    EXPECT_FALSE(ui().Panel1->isVisible());
-    EXPECT_TRUE(ui().B_Novo->isEnabled());
+    EXPECT_FALSE(Ui().Panel1->isVisible());
+    EXPECT_TRUE(Ui().B_Novo->isEnabled());
 }
 
 std::vector<std::string> FilesIn(const std::filesystem::path& dir) {
@@ -319,18 +319,18 @@ TEST_F(Shell, TheFirstRunPanelWritesTheFileAndChecksItsStore) {
         defaultServer.Set(s.HostPort());
         window = std::make_unique<TFCentral>();
         ASSERT_NO_FATAL_FAILURE(Show());
-        ASSERT_TRUE(ui().Panel2->isVisible());
-        ASSERT_EQ(Focused(), ui().ECNPJ);
+        ASSERT_TRUE(Ui().Panel2->isVisible());
+        ASSERT_EQ(Focused(), Ui().ECNPJ);
         Type(QString::fromLatin1(c.typed));
 
         // Tab stays on the panel.
         Key(Qt::Key_Tab);
-        EXPECT_EQ(Focused(), ui().Button2);
+        EXPECT_EQ(Focused(), Ui().Button2);
         Key(Qt::Key_Tab);
-        EXPECT_EQ(Focused(), ui().ECNPJ);
+        EXPECT_EQ(Focused(), Ui().ECNPJ);
 
-        Probe probe([this] { return PanelWhileWaiting(ui().Panel2); });
-        Click(ui().Button2);
+        Probe probe([this] { return PanelWhileWaiting(Ui().Panel2); });
+        Click(Ui().Button2);
 
         EXPECT_EQ(ReadFile("Config.Ini"),
                   "[CONFIGURACAO]\r\nCRF=" + c.crf + "\r\nIDS=34 - TORVEL CDC BELVO\r\n");
@@ -338,12 +338,12 @@ TEST_F(Shell, TheFirstRunPanelWritesTheFileAndChecksItsStore) {
                                                         ListTarget("1021", "34", "&Emissao=12"),
                                                         CatalogueTarget("1021", "34")}));
         EXPECT_EQ(probe.seen, std::vector<std::string>{"Aguarde sincronizando... panel"});
-        EXPECT_FALSE(ui().Panel2->isVisible());
+        EXPECT_FALSE(Ui().Panel2->isVisible());
         EXPECT_EQ(window->Session().Crf, c.crf);
-        ASSERT_EQ(ui().Loja->count(), 1);
-        EXPECT_EQ(ui().Loja->currentText(), "34 - TORVEL CDC BELVO");
-        EXPECT_TRUE(ui().Loja->isEnabled());
-        EXPECT_TRUE(ui().B_Novo->isEnabled());
+        ASSERT_EQ(Ui().Loja->count(), 1);
+        EXPECT_EQ(Ui().Loja->currentText(), "34 - TORVEL CDC BELVO");
+        EXPECT_TRUE(Ui().Loja->isEnabled());
+        EXPECT_TRUE(Ui().B_Novo->isEnabled());
         EXPECT_EQ(window->Session().UserId, 1021);
         EXPECT_TRUE(Boxes().empty()) << BoxTexts().toStdString();
         EXPECT_TRUE(window->isActiveWindow());
@@ -358,9 +358,9 @@ TEST_F(Shell, AFirstRunFileThatCannotBeWrittenLeavesThePanelForAnotherTry) {
     std::filesystem::create_directory("Config.Ini");
     window = std::make_unique<TFCentral>();
     ASSERT_NO_FATAL_FAILURE(Show());
-    ASSERT_TRUE(ui().Panel2->isVisible());
+    ASSERT_TRUE(Ui().Panel2->isVisible());
     Type("12345678000195");
-    Click(ui().Button2);
+    Click(Ui().Button2);
 
     ASSERT_EQ(Boxes().size(), 1u);
     EXPECT_EQ(Boxes()[0].title, "UniTorvel");
@@ -368,18 +368,18 @@ TEST_F(Shell, AFirstRunFileThatCannotBeWrittenLeavesThePanelForAnotherTry) {
     EXPECT_EQ(Boxes()[0].text,
               QString::fromStdString("Cannot create file \"" + (Dir() / "Config.Ini").string() +
                                      "\". Is a directory."));
-    EXPECT_TRUE(ui().Panel2->isVisible());
-    EXPECT_EQ(ui().Loja->count(), 0);
+    EXPECT_TRUE(Ui().Panel2->isVisible());
+    EXPECT_EQ(Ui().Loja->count(), 0);
     EXPECT_TRUE(s.Requests().empty());
     EXPECT_EQ(FilesIn(Dir()), std::vector<std::string>{"Config.Ini"});
 
     std::filesystem::remove("Config.Ini");
     Boxes().clear();
-    Click(ui().Button2);
+    Click(Ui().Button2);
     EXPECT_TRUE(Boxes().empty()) << BoxTexts().toStdString();
     EXPECT_EQ(ReadFile("Config.Ini"),
               "[CONFIGURACAO]\r\nCRF=12.345.678/0001-95\r\nIDS=34 - TORVEL CDC BELVO\r\n");
-    EXPECT_FALSE(ui().Panel2->isVisible());
+    EXPECT_FALSE(Ui().Panel2->isVisible());
     EXPECT_EQ(window->Session().UserId, 1021);
 }
 
@@ -403,16 +403,16 @@ TEST_F(Shell, TheDateLineMonthAndIssueDateOfTheDayShown) {
         clock.Set(c.now);
         ScriptedServer s;
         Build("34 - A|35 - B", s);
-        ui().Notebook1->setCurrentIndex(1);
+        Ui().Notebook1->setCurrentIndex(1);
         ASSERT_NO_FATAL_FAILURE(Show());
         // Later moments change nothing: the line and the issue date are those of the showing.
         clock.Set(c.now + std::chrono::hours(50));
         window->hide();
         ASSERT_NO_FATAL_FAILURE(Show());
 
-        EXPECT_EQ(ui().LData->text(), QString::fromUtf8(c.line));
-        EXPECT_EQ(ui().ComboBox->currentText(), QString::fromUtf8(c.month));
-        EXPECT_EQ(Text(ui().Emissao), c.emissao);
+        EXPECT_EQ(Ui().LData->text(), QString::fromUtf8(c.line));
+        EXPECT_EQ(Ui().ComboBox->currentText(), QString::fromUtf8(c.month));
+        EXPECT_EQ(Text(Ui().Emissao), c.emissao);
         EXPECT_FALSE(window->IsCadastroShown());
         EXPECT_TRUE(s.Requests().empty()) << "the month filter reloaded the list";
         window.reset();
@@ -442,7 +442,7 @@ protected:
             ASSERT_NO_FATAL_FAILURE(EnterItem("10", "2"));
         } else {
             // Not a combo: F4 opens a combo's list on its own.
-            ui().gPedido->setFocus();
+            Ui().gPedido->setFocus();
         }
     }
 
@@ -453,9 +453,9 @@ protected:
             posts += r.RequestLine().rfind("POST", 0) == 0;
         QWidget* focus = QApplication::focusWidget();
         return std::string(window->IsCadastroShown() ? "Cadastro" : "Default") +
-               " obs:" + (ui().OBS->isVisibleTo(ui().PageCadastro) ? "1" : "0") +
+               " obs:" + (Ui().OBS->isVisibleTo(Ui().PageCadastro) ? "1" : "0") +
                " focus:" + (focus ? focus->objectName().toStdString() : "none") +
-               " items:" + std::to_string(ui().gProd->RowCount()) +
+               " items:" + std::to_string(Ui().gProd->RowCount()) +
                " search:" + std::to_string(searches) + " posts:" + std::to_string(posts);
     }
 
@@ -520,15 +520,15 @@ TEST_P(KeyMap, OnBothPages) {
     case KeyRow::kNothing:
         break;
     case KeyRow::kFocusItems:
-        ui().gProd->setFocus();
+        Ui().gProd->setFocus();
         break;
     case KeyRow::kObservations:
         Key(Qt::Key_F4);
         break;
     case KeyRow::kObservationsThenList:
         Key(Qt::Key_F4);
-        Click(ui().B_Volta);
-        ui().ComboBox->setFocus();
+        Click(Ui().B_Volta);
+        Ui().ComboBox->setFocus();
         break;
     }
     ASSERT_NE(Focused(), nullptr);
@@ -574,7 +574,7 @@ TEST_F(Keys, EnterMovesOnAsTabDoes) {
             Key(enter);
             EXPECT_EQ(Focused(), next) << Focused()->objectName().toStdString();
         }
-        EXPECT_EQ(ui().Memo1->toPlainText(), "") << "Enter went into the observations";
+        EXPECT_EQ(Ui().Memo1->toPlainText(), "") << "Enter went into the observations";
         EXPECT_EQ(shop->Requests().size(), requests);
         EXPECT_TRUE(Boxes().empty()) << BoxTexts().toStdString();
         window.reset();
@@ -584,10 +584,10 @@ TEST_F(Keys, EnterMovesOnAsTabDoes) {
 TEST_F(Keys, EnterOnAButtonMovesOnAndClicksIt) {
     // " Listar" reloads the list.
     ASSERT_NO_FATAL_FAILURE(Open(false));
-    ui().B_Listar->setFocus(Qt::OtherFocusReason);
+    Ui().B_Listar->setFocus(Qt::OtherFocusReason);
     Key(Qt::Key_Tab);
     QWidget* next = Focused();
-    ui().B_Listar->setFocus(Qt::OtherFocusReason);
+    Ui().B_Listar->setFocus(Qt::OtherFocusReason);
     const size_t before = shop->Requests().size();
     Key(Qt::Key_Return);
     EXPECT_EQ(Focused(), next);
@@ -598,7 +598,7 @@ TEST_F(Keys, EnterOnAButtonMovesOnAndClicksIt) {
     // "ESC - Fechar" closes the observations and hands the focus to the code.
     ASSERT_NO_FATAL_FAILURE(Open(true));
     Key(Qt::Key_F4);
-    ui().Button1->setFocus(Qt::OtherFocusReason);
+    Ui().Button1->setFocus(Qt::OtherFocusReason);
     Key(Qt::Key_Return);
     EXPECT_EQ(State(), "Cadastro obs:0 focus:cProd items:1 search:0 posts:0");
 }

@@ -38,8 +38,8 @@ protected:
     }
     std::vector<std::string> Column(int column) const {
         std::vector<std::string> out;
-        for (int r = 1; r <= ui().gPedido->RowCount(); ++r)
-            out.push_back(ui().gPedido->GetCell(column, r));
+        for (int r = 1; r <= Ui().gPedido->RowCount(); ++r)
+            out.push_back(Ui().gPedido->GetCell(column, r));
         return out;
     }
 
@@ -51,8 +51,8 @@ TEST_F(ShellEndToEnd, ASingleStoreIsReadyWhenTheWindowShows) {
     Configure("34 - TORVEL CDC BELVO");
     window = std::make_unique<TFCentral>();
     EXPECT_EQ(window->Session().UserId, 1021);
-    EXPECT_TRUE(ui().B_Novo->isEnabled());
-    EXPECT_GT(ui().gPedido->RowCount(), 0);
+    EXPECT_TRUE(Ui().B_Novo->isEnabled());
+    EXPECT_GT(Ui().gPedido->RowCount(), 0);
     EXPECT_TRUE(Boxes().empty()) << BoxTexts().toStdString();
 
     // Every record of the catalogue is a line of eight fields for this store, ended by CR LF.
@@ -70,9 +70,9 @@ TEST_F(ShellEndToEnd, ASingleStoreIsReadyWhenTheWindowShows) {
     ASSERT_NO_FATAL_FAILURE(Show());
 
     // The cancelled orders of the store, by the situation filter.
-    ui().ComboBox->setCurrentIndex(12);
-    ui().qSituacao->setCurrentIndex(2);
-    Click(ui().B_Listar);
+    Ui().ComboBox->setCurrentIndex(12);
+    Ui().qSituacao->setCurrentIndex(2);
+    Click(Ui().B_Listar);
     const auto situations = Column(3);
     ASSERT_FALSE(situations.empty());
     for (const auto& s : situations)
@@ -84,18 +84,18 @@ TEST_F(ShellEndToEnd, AStoreThatMayNotOrderAfterOneThatMay) {
     Configure("34 - TORVEL CDC BELVO|36 - TORVEL NORTE");
     window = std::make_unique<TFCentral>();
     ASSERT_NO_FATAL_FAILURE(Show());
-    EXPECT_EQ(ui().gPedido->RowCount(), 0);
+    EXPECT_EQ(Ui().gPedido->RowCount(), 0);
     Choose(0);
-    ASSERT_TRUE(ui().B_Novo->isEnabled());
+    ASSERT_TRUE(Ui().B_Novo->isEnabled());
     const auto orders = Column(1);
     const std::string catalogue = ReadFile("Itens.Txt");
 
     Choose(1);
     EXPECT_EQ(BoxTexts(), kRefusal + "\n");
-    EXPECT_EQ(Text(ui().Label3), "Seu ID : NAO");
+    EXPECT_EQ(Text(Ui().Label3), "Seu ID : NAO");
     EXPECT_EQ(window->Session().Ctro, "36");
     EXPECT_EQ(window->Session().UserId, 1021);
-    EXPECT_FALSE(ui().B_Novo->isEnabled());
+    EXPECT_FALSE(Ui().B_Novo->isEnabled());
     EXPECT_EQ(Column(1), orders);
     EXPECT_EQ(ReadFile("Itens.Txt"), catalogue);
 }

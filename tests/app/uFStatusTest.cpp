@@ -51,7 +51,7 @@ TEST_F(Shell, TheRefusalIsShownOverTheWaitWindowAndTheWindowIsActiveAfterwards) 
                           (cursor && cursor->shape() == Qt::WaitCursor ? " hourglass" : " arrow")
                     : std::string();
     });
-    ui().Loja->setFocus();
+    Ui().Loja->setFocus();
     Key(Qt::Key_Down);
 
     EXPECT_EQ(probe.seen, (std::vector<std::string>{"Aguarde sincronizando... hourglass",
@@ -61,7 +61,7 @@ TEST_F(Shell, TheRefusalIsShownOverTheWaitWindowAndTheWindowIsActiveAfterwards) 
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     // Without a window manager nobody else would give the activation back.
     EXPECT_TRUE(window->isActiveWindow());
-    EXPECT_EQ(Focused(), ui().Loja);
+    EXPECT_EQ(Focused(), Ui().Loja);
 }
 
 TEST_F(Shell, TheListButtonShowsTheWaitWindowAndGivesTheActivationBack) {
@@ -72,11 +72,11 @@ TEST_F(Shell, TheListButtonShowsTheWaitWindowAndGivesTheActivationBack) {
         TFStatus* wait = WaitWindow();
         return wait ? FromQString(wait->Text()) : std::string();
     });
-    Click(ui().B_Listar);
+    Click(Ui().B_Listar);
     EXPECT_EQ(probe.seen, std::vector<std::string>{"Aguarde sincronizando..."});
     EXPECT_EQ(WaitWindow(), nullptr);
     EXPECT_TRUE(window->isActiveWindow());
-    EXPECT_EQ(Focused(), ui().B_Listar);
+    EXPECT_EQ(Focused(), Ui().B_Listar);
 }
 
 } // namespace

@@ -49,7 +49,7 @@ TEST_F(Shell, CatalogueBodiesBecomeTheFile) {
         EXPECT_EQ(ReadFile("Itens.Txt"), c.file);
         EXPECT_EQ(Targets(s).back(), CatalogueTarget("1021", "34"));
         // The store check ends as accepted whatever became of the download.
-        EXPECT_TRUE(ui().B_Novo->isEnabled());
+        EXPECT_TRUE(Ui().B_Novo->isEnabled());
         EXPECT_TRUE(Boxes().empty()) << BoxTexts().toStdString();
         EXPECT_EQ(WaitWindow(), nullptr);
         window.reset();
@@ -66,8 +66,8 @@ TEST_F(Shell, ACatalogueThatCannotBeWrittenIsPassedOverInSilence) {
     Accepting(s);
     Build("34 - LOJA CENTRO", s);
     EXPECT_TRUE(std::filesystem::is_directory("Itens.Txt"));
-    EXPECT_TRUE(ui().B_Novo->isEnabled());
-    EXPECT_EQ(Rows(ui().gPedido), "557|A|Aberto|01/12/2026;");
+    EXPECT_TRUE(Ui().B_Novo->isEnabled());
+    EXPECT_EQ(Rows(Ui().gPedido), "557|A|Aberto|01/12/2026;");
     EXPECT_TRUE(Boxes().empty()) << BoxTexts().toStdString();
 }
 

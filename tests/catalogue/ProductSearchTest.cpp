@@ -84,7 +84,7 @@ TEST_F(ProductSearchF3Test, OnTheOrderListPageF3DoesNothing) {
     ASSERT_FALSE(window->IsCadastroShown());
     PressF3();
     EXPECT_EQ(opened, 0);
-    EXPECT_EQ(ui().cProd->Text(), "");
+    EXPECT_EQ(Ui().cProd->Text(), "");
 }
 
 TEST_F(ProductSearchF3Test, TheChosenProductIsLookedUpInTheEditor) {
@@ -95,11 +95,11 @@ TEST_F(ProductSearchF3Test, TheChosenProductIsLookedUpInTheEditor) {
     ASSERT_EQ(opened, 1);
     EXPECT_EQ(storeIds, std::vector<std::string>{"34"});
     EXPECT_EQ(listed, (std::vector<std::string>{"102", "101"}));
-    EXPECT_EQ(ui().cProd->Text(), "101");
-    EXPECT_EQ(Text(ui().Descricao), "CAFE PILAO 500G");
-    EXPECT_EQ(Text(ui().UND), "UN");
-    EXPECT_EQ(Text(ui().vUnit), "12,50");
-    EXPECT_EQ(Focused(), ui().Qtd);
+    EXPECT_EQ(Ui().cProd->Text(), "101");
+    EXPECT_EQ(Text(Ui().Descricao), "CAFE PILAO 500G");
+    EXPECT_EQ(Text(Ui().UND), "UN");
+    EXPECT_EQ(Text(Ui().vUnit), "12,50");
+    EXPECT_EQ(Focused(), Ui().Qtd);
     EXPECT_TRUE(Boxes().empty());
 
     // Every F3 opens a fresh window, which starts empty and reads the file again.
@@ -108,9 +108,9 @@ TEST_F(ProductSearchF3Test, TheChosenProductIsLookedUpInTheEditor) {
     PressF3();
     ASSERT_EQ(opened, 2);
     EXPECT_EQ(listed, std::vector<std::string>{"105"});
-    EXPECT_EQ(ui().cProd->Text(), "105");
-    EXPECT_EQ(Text(ui().Descricao), "CAFE NOVO");
-    EXPECT_EQ(Text(ui().UND), "KG");
+    EXPECT_EQ(Ui().cProd->Text(), "105");
+    EXPECT_EQ(Text(Ui().Descricao), "CAFE NOVO");
+    EXPECT_EQ(Text(Ui().UND), "KG");
 }
 
 TEST_F(ProductSearchF3Test, AlsoThroughARealModalLoop) {
@@ -134,8 +134,8 @@ TEST_F(ProductSearchF3Test, AlsoThroughARealModalLoop) {
     PressF3();
     EXPECT_TRUE(driven);
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
-    EXPECT_EQ(ui().cProd->Text(), "101");
-    EXPECT_EQ(Text(ui().Descricao), "CAFE PILAO 500G");
+    EXPECT_EQ(Ui().cProd->Text(), "101");
+    EXPECT_EQ(Text(Ui().Descricao), "CAFE PILAO 500G");
 }
 
 TEST_F(ProductSearchF3Test, TheSearchListsTheStoreThatLojaShows) {
@@ -145,17 +145,17 @@ TEST_F(ProductSearchF3Test, TheSearchListsTheStoreThatLojaShows) {
     PressF3();
     EXPECT_EQ(storeIds, std::vector<std::string>{"35"});
     EXPECT_EQ(listed, std::vector<std::string>{"201"});
-    EXPECT_EQ(ui().cProd->Text(), "201");
-    EXPECT_EQ(Text(ui().Descricao), "CAFE DA OUTRA LOJA");
-    EXPECT_EQ(Text(ui().vUnit), "1,25");
+    EXPECT_EQ(Ui().cProd->Text(), "201");
+    EXPECT_EQ(Text(Ui().Descricao), "CAFE DA OUTRA LOJA");
+    EXPECT_EQ(Text(Ui().vUnit), "1,25");
 
     // Loja changed without a store check: the search follows Loja, the lookup the checked store.
-    ui().Loja->setCurrentIndex(0);
+    Ui().Loja->setCurrentIndex(0);
     PressF3();
     EXPECT_EQ(storeIds, (std::vector<std::string>{"35", "34"}));
     EXPECT_EQ(listed, (std::vector<std::string>{"102", "101"}));
-    EXPECT_EQ(ui().cProd->Text(), "102");
-    EXPECT_EQ(Text(ui().Descricao), "Produto Nao Encontrado");
+    EXPECT_EQ(Ui().cProd->Text(), "102");
+    EXPECT_EQ(Text(Ui().Descricao), "Produto Nao Encontrado");
 }
 
 TEST_F(ProductSearchF3Test, EscapeInTheSearchChangesNothingInTheEditor) {
@@ -163,15 +163,15 @@ TEST_F(ProductSearchF3Test, EscapeInTheSearchChangesNothingInTheEditor) {
     NewOrder();
     script = {{"CAFE"}, K(Qt::Key_Return), K(Qt::Key_Return)};
     PressF3();
-    ASSERT_EQ(ui().cProd->Text(), "102");
-    const std::string description = Text(ui().Descricao);
+    ASSERT_EQ(Ui().cProd->Text(), "102");
+    const std::string description = Text(Ui().Descricao);
 
     script = {{"CAFE"}, K(Qt::Key_Return), K(Qt::Key_Escape)};
     PressF3();
     ASSERT_EQ(opened, 2);
     EXPECT_EQ(listed.size(), 2u);
-    EXPECT_EQ(ui().cProd->Text(), "102");
-    EXPECT_EQ(Text(ui().Descricao), description);
+    EXPECT_EQ(Ui().cProd->Text(), "102");
+    EXPECT_EQ(Text(Ui().Descricao), description);
     EXPECT_TRUE(Boxes().empty());
 }
 
@@ -180,9 +180,9 @@ TEST_F(ProductSearchF3Test, AnIdCutToTenCharactersIsNotFound) {
     NewOrder();
     script = {{"ITEM"}, K(Qt::Key_Return), K(Qt::Key_Return)};
     PressF3();
-    EXPECT_EQ(ui().cProd->Text(), "1234567890");
-    EXPECT_EQ(Text(ui().Descricao), "Produto Nao Encontrado");
-    EXPECT_EQ(Focused(), ui().cProd);
+    EXPECT_EQ(Ui().cProd->Text(), "1234567890");
+    EXPECT_EQ(Text(Ui().Descricao), "Produto Nao Encontrado");
+    EXPECT_EQ(Focused(), Ui().cProd);
 }
 
 } // namespace

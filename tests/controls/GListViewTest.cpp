@@ -67,10 +67,10 @@ protected:
         for (int r = 1; r <= rows; ++r)
             list_->AddRow(std::to_string(r) + "|Produto " + std::to_string(r) + "|1,00|1", 0);
     }
-    QPoint cellCentre(int row, int column) const {
+    QPoint CellCentre(int row, int column) const {
         return list_->visualRect(list_->Model()->index(row - 1, column)).center();
     }
-    QPoint checkBoxCentre(int row) const {
+    QPoint CheckBoxCentre(int row) const {
         QStyleOptionViewItem option;
         option.initFrom(list_);
         option.rect = list_->visualRect(list_->Model()->index(row - 1, 0));
@@ -84,7 +84,7 @@ protected:
     }
     // Input through the window, as the platform delivers it (a right click also asks for the
     // context menu).
-    void windowClick(Qt::MouseButton button, QPoint viewportPos) {
+    void WindowClick(Qt::MouseButton button, QPoint viewportPos) {
         QTest::mouseClick(window_->windowHandle(), button, {},
                           list_->viewport()->mapTo(window_.get(), viewportPos));
     }
@@ -193,10 +193,10 @@ TEST_F(GListViewTest, RowColoursFollowZebraAndCheckColours) {
 TEST_F(GListViewTest, ClickSelectsOneWholeRow) {
     fill(5);
     EXPECT_EQ(list_->SelectedRow(), 0);
-    QTest::mouseClick(list_->viewport(), Qt::LeftButton, {}, cellCentre(3, 2));
+    QTest::mouseClick(list_->viewport(), Qt::LeftButton, {}, CellCentre(3, 2));
     EXPECT_EQ(list_->SelectedRow(), 3);
     EXPECT_EQ(list_->selectionModel()->selectedIndexes().size(), list_->ColumnCount());
-    QTest::mouseClick(list_->viewport(), Qt::LeftButton, Qt::ControlModifier, cellCentre(5, 1));
+    QTest::mouseClick(list_->viewport(), Qt::LeftButton, Qt::ControlModifier, CellCentre(5, 1));
     EXPECT_EQ(list_->SelectedRow(), 5);
     EXPECT_EQ(list_->selectionModel()->selectedRows().size(), 1);
 
@@ -239,20 +239,20 @@ TEST_F(GListViewTest, CheckBoxesToggleByMouseAndSpace) {
     list_->SetCheckCor(kColorBlack);
     fill(3);
     // Without check boxes a click on column 0 checks nothing.
-    QTest::mouseClick(list_->viewport(), Qt::LeftButton, {}, checkBoxCentre(2));
+    QTest::mouseClick(list_->viewport(), Qt::LeftButton, {}, CheckBoxCentre(2));
     EXPECT_FALSE(list_->Checked(2));
     EXPECT_FALSE(list_->Model()->flags(list_->Model()->index(1, 0)) & Qt::ItemIsUserCheckable);
 
     list_->SetCheckboxes(true);
-    QTest::mouseClick(list_->viewport(), Qt::LeftButton, {}, checkBoxCentre(2));
+    QTest::mouseClick(list_->viewport(), Qt::LeftButton, {}, CheckBoxCentre(2));
     EXPECT_TRUE(list_->Checked(2));
     EXPECT_EQ(list_->Model()->index(1, 0).data(Qt::CheckStateRole).toInt(), Qt::Checked);
     EXPECT_EQ(background(2).value<QBrush>().color(), QColor(0, 0, 0));
-    QTest::mouseClick(list_->viewport(), Qt::LeftButton, {}, checkBoxCentre(2));
+    QTest::mouseClick(list_->viewport(), Qt::LeftButton, {}, CheckBoxCentre(2));
     EXPECT_FALSE(list_->Checked(2));
 
     // A click elsewhere on the row selects it without checking it; Space then checks it.
-    QTest::mouseClick(list_->viewport(), Qt::LeftButton, {}, cellCentre(3, 2));
+    QTest::mouseClick(list_->viewport(), Qt::LeftButton, {}, CellCentre(3, 2));
     EXPECT_FALSE(list_->Checked(3));
     QTest::keyClick(list_, Qt::Key_Space);
     EXPECT_TRUE(list_->Checked(3));
@@ -263,8 +263,8 @@ TEST_F(GListViewTest, CheckBoxesToggleByMouseAndSpace) {
 
 TEST_F(GListViewTest, NoCaptionEditingInPlace) {
     fill(2);
-    QTest::mouseClick(list_->viewport(), Qt::LeftButton, {}, cellCentre(1, 2));
-    QTest::mouseDClick(list_->viewport(), Qt::LeftButton, {}, cellCentre(1, 2));
+    QTest::mouseClick(list_->viewport(), Qt::LeftButton, {}, CellCentre(1, 2));
+    QTest::mouseDClick(list_->viewport(), Qt::LeftButton, {}, CellCentre(1, 2));
     QTest::keyClick(list_, Qt::Key_F2);
     QTest::keyClicks(list_, "xyz");
     EXPECT_TRUE(list_->findChildren<QLineEdit*>().isEmpty()); // no editor opened
@@ -276,7 +276,7 @@ TEST_F(GListViewTest, NoCaptionEditingInPlace) {
 TEST_F(GListViewTest, DoubleClickSignals) {
     fill(3);
     QSignalSpy spy(list_, &TGListView::DblClick);
-    QTest::mouseDClick(list_->viewport(), Qt::LeftButton, {}, cellCentre(2, 3));
+    QTest::mouseDClick(list_->viewport(), Qt::LeftButton, {}, CellCentre(2, 3));
     EXPECT_EQ(spy.count(), 1);
     EXPECT_EQ(list_->SelectedRow(), 2);
 }
@@ -289,7 +289,7 @@ TEST_F(GListViewTest, PopupMenuAfterSelectingTheRowUnderTheMouse) {
     list_->SetPopupMenu(&menu);
     list_->SelectRow(1);
 
-    windowClick(Qt::RightButton, cellCentre(4, 2));
+    WindowClick(Qt::RightButton, CellCentre(4, 2));
     EXPECT_EQ(list_->SelectedRow(), 4);
     ASSERT_TRUE(menu.isVisible());
     menu.hide();
@@ -311,7 +311,7 @@ TEST_F(GListViewTest, PopupMenuAfterSelectingTheRowUnderTheMouse) {
     menu.hide();
 
     // Below the last row: the menu still opens.
-    windowClick(Qt::RightButton, QPoint(30, list_->viewport()->height() - 3));
+    WindowClick(Qt::RightButton, QPoint(30, list_->viewport()->height() - 3));
     EXPECT_TRUE(menu.isVisible());
     menu.hide();
 
@@ -543,10 +543,10 @@ TEST_F(GListViewTest, RowsReadFromASourceShowCheckAndEditLikeOwnRows) {
     EXPECT_EQ(list_->GetCell(1, 3), "0");
 
     // Checking by the mouse and by Space; the colour follows.
-    QTest::mouseClick(list_->viewport(), Qt::LeftButton, {}, checkBoxCentre(2));
+    QTest::mouseClick(list_->viewport(), Qt::LeftButton, {}, CheckBoxCentre(2));
     EXPECT_TRUE(list_->Checked(2));
     EXPECT_EQ(background(2).value<QBrush>().color(), QColor(0, 0, 0));
-    QTest::mouseClick(list_->viewport(), Qt::LeftButton, {}, cellCentre(3, 2));
+    QTest::mouseClick(list_->viewport(), Qt::LeftButton, {}, CellCentre(3, 2));
     QTest::keyClick(list_, Qt::Key_Space);
     EXPECT_TRUE(list_->Checked(3));
     EXPECT_TRUE(list_->Rows().IsSourceRow(2));

@@ -23,21 +23,21 @@ namespace {
 using Cells = std::vector<std::string>;
 namespace fs = std::filesystem;
 
-void addRows(RowList& list, const std::vector<std::string>& texts) {
+void AddRows(RowList& list, const std::vector<std::string>& texts) {
     for (const auto& text : texts)
         list.AddRow(text, 0);
 }
 
-Cells cellsOf(const RowList& list, int row) {
+Cells CellsOf(const RowList& list, int row) {
     return list.Row(row).cells;
 }
 
-void writeBytes(const std::string& name, const std::string& bytes) {
+void WriteBytes(const std::string& name, const std::string& bytes) {
     std::ofstream out(name, std::ios::binary);
     out << bytes;
 }
 
-std::set<std::string> dirEntries(const fs::path& dir) {
+std::set<std::string> DirEntries(const fs::path& dir) {
     std::set<std::string> names;
     for (const auto& entry : fs::directory_iterator(dir))
         names.insert(entry.path().filename().string());
@@ -67,7 +67,7 @@ TEST(RowListAddRow, CutsAtTheSeparatorKeepingAnEmptyLastCell) {
         RowList list;
         EXPECT_EQ(list.AddRow(c.values, 0), 1) << c.values;
         ASSERT_EQ(list.RowCount(), 1) << c.values;
-        EXPECT_EQ(cellsOf(list, 1), c.cells) << c.values;
+        EXPECT_EQ(CellsOf(list, 1), c.cells) << c.values;
         EXPECT_FALSE(list.Checked(1));
         EXPECT_EQ(list.Row(1).caption, "");
     }
@@ -75,12 +75,12 @@ TEST(RowListAddRow, CutsAtTheSeparatorKeepingAnEmptyLastCell) {
 
 TEST(RowListAddRow, AppendsOrRefillsAnExistingRowOnly) {
     RowList list;
-    addRows(list, {"1|a|b", "2|c|d", "3|e|f"});
+    AddRows(list, {"1|a|b", "2|c|d", "3|e|f"});
 
     EXPECT_EQ(list.AddRow("x|y", 2), 2);
-    EXPECT_EQ(cellsOf(list, 1), (Cells{"1", "a", "b"}));
-    EXPECT_EQ(cellsOf(list, 2), (Cells{"x", "y"}));
-    EXPECT_EQ(cellsOf(list, 3), (Cells{"3", "e", "f"}));
+    EXPECT_EQ(CellsOf(list, 1), (Cells{"1", "a", "b"}));
+    EXPECT_EQ(CellsOf(list, 2), (Cells{"x", "y"}));
+    EXPECT_EQ(CellsOf(list, 3), (Cells{"3", "e", "f"}));
     EXPECT_EQ(list.GetCell(3, 2), "");
 
     // A row past the end is not made up.
@@ -89,7 +89,7 @@ TEST(RowListAddRow, AppendsOrRefillsAnExistingRowOnly) {
     EXPECT_EQ(list.RowCount(), 3);
 
     EXPECT_EQ(list.AddRow("n", -5), 4);
-    EXPECT_EQ(cellsOf(list, 4), (Cells{"n"}));
+    EXPECT_EQ(CellsOf(list, 4), (Cells{"n"}));
 }
 
 TEST(RowListAddRow, BlankSeparatorBecomesTheBar) {
@@ -98,17 +98,17 @@ TEST(RowListAddRow, BlankSeparatorBecomesTheBar) {
         list.SetSeparator(blank);
         list.AddRow("a|b c", 0);
         EXPECT_EQ(list.Separator(), '|');
-        EXPECT_EQ(cellsOf(list, 1), (Cells{"a", "b c"}));
+        EXPECT_EQ(CellsOf(list, 1), (Cells{"a", "b c"}));
     }
     RowList list;
     list.SetSeparator(';');
     list.AddRow("a;b|c", 0);
-    EXPECT_EQ(cellsOf(list, 1), (Cells{"a", "b|c"}));
+    EXPECT_EQ(CellsOf(list, 1), (Cells{"a", "b|c"}));
 }
 
 TEST(RowListCells, RowsAndCellsThatDoNotExistArePassedOver) {
     RowList list;
-    addRows(list, {"a|b", "c"});
+    AddRows(list, {"a|b", "c"});
     struct Case {
         int column, row;
         std::string text;
@@ -123,8 +123,8 @@ TEST(RowListCells, RowsAndCellsThatDoNotExistArePassedOver) {
     for (const auto& c : cases)
         list.SetCell(c.column, c.row, "Z");
     // Only the cells that exist were written; none were added.
-    EXPECT_EQ(cellsOf(list, 1), (Cells{"Z", "Z"}));
-    EXPECT_EQ(cellsOf(list, 2), (Cells{"Z"}));
+    EXPECT_EQ(CellsOf(list, 1), (Cells{"Z", "Z"}));
+    EXPECT_EQ(CellsOf(list, 2), (Cells{"Z"}));
     EXPECT_EQ(list.RowCount(), 2);
 }
 
@@ -135,7 +135,7 @@ TEST(RowListDeleteRow, RemovesOnlyAnExistingRow) {
     EXPECT_EQ(empty.RowCount(), 0);
 
     RowList list;
-    addRows(list, {"1", "2", "3"});
+    AddRows(list, {"1", "2", "3"});
     for (int row : {0, -1, 4})
         list.DeleteRow(row);
     EXPECT_EQ(list.RowCount(), 3);
@@ -150,16 +150,16 @@ TEST(RowListDeleteRow, RemovesOnlyAnExistingRow) {
 
 TEST(RowListNumberRows, WritesRowNumbersWhereTheCellExists) {
     RowList list;
-    addRows(list, {"x|a", "y", "z|b|c", "w|d"});
+    AddRows(list, {"x|a", "y", "z|b|c", "w|d"});
     list.DeleteRow(1);
     list.NumberRows(2);
-    EXPECT_EQ(cellsOf(list, 1), (Cells{"y"}));
-    EXPECT_EQ(cellsOf(list, 2), (Cells{"z", "2", "c"}));
-    EXPECT_EQ(cellsOf(list, 3), (Cells{"w", "3"}));
+    EXPECT_EQ(CellsOf(list, 1), (Cells{"y"}));
+    EXPECT_EQ(CellsOf(list, 2), (Cells{"z", "2", "c"}));
+    EXPECT_EQ(CellsOf(list, 3), (Cells{"w", "3"}));
 
     list.NumberRows(0);
     list.NumberRows(-1);
-    EXPECT_EQ(cellsOf(list, 2), (Cells{"z", "2", "c"}));
+    EXPECT_EQ(CellsOf(list, 2), (Cells{"z", "2", "c"}));
 }
 
 TEST(RowListSumColumn, ReadsDecimalCommaNumbersAndStopsAtAMissingCell) {
@@ -202,7 +202,7 @@ TEST(RowListSumColumn, ReadsDecimalCommaNumbersAndStopsAtAMissingCell) {
     };
     for (const auto& c : cases) {
         RowList list;
-        addRows(list, c.rows);
+        AddRows(list, c.rows);
         for (int row : c.checkedRows)
             list.SetChecked(row, true);
         const ColumnSum result = list.SumColumn(c.column, c.checkedOnly);
@@ -247,7 +247,7 @@ class RowListFileTest : public test::TempDirTest {};
 
 TEST_F(RowListFileTest, SaveRowsWritesOneCrLfLinePerRowWithoutCaptionsOrChecks) {
     RowList list;
-    addRows(list, {"1|001|Arroz tipo 1|2,50", "2|7|Caf\xE9 \"forte\"|3"});
+    AddRows(list, {"1|001|Arroz tipo 1|2,50", "2|7|Caf\xE9 \"forte\"|3"});
     list.SetChecked(2, true);
     list.SaveRows("rows.txt");
     EXPECT_EQ(ReadWholeFile("rows.txt"),
@@ -279,7 +279,7 @@ TEST_F(RowListFileTest, SaveThenLoadRoundTrips) {
         RowList in;
         EXPECT_EQ(in.LoadRows("round.txt"), 1);
         ASSERT_EQ(in.RowCount(), 1);
-        EXPECT_EQ(cellsOf(in, 1), c.loaded) << RowList::RowFileLine(c.saved);
+        EXPECT_EQ(CellsOf(in, 1), c.loaded) << RowList::RowFileLine(c.saved);
     }
 
     // Each save-and-load cycle adds one more empty cell, hence one more bar at the line's end.
@@ -312,17 +312,17 @@ TEST_F(RowListFileTest, LoadRowsAppendsOneRowPerLine) {
         {"quotes kept", "\"A B|x\r\n", {{"\"A B", "x", ""}}},
     };
     for (const auto& c : cases) {
-        writeBytes("load.txt", c.bytes);
+        WriteBytes("load.txt", c.bytes);
         RowList list;
         list.AddRow("keep|me", 0);
         list.SetChecked(1, true);
         EXPECT_EQ(list.LoadRows("load.txt"), static_cast<int>(c.rows.size())) << c.name;
         ASSERT_EQ(list.RowCount(), static_cast<int>(c.rows.size()) + 1) << c.name;
-        EXPECT_EQ(cellsOf(list, 1), (Cells{"keep", "me"})) << c.name;
+        EXPECT_EQ(CellsOf(list, 1), (Cells{"keep", "me"})) << c.name;
         EXPECT_TRUE(list.Checked(1));
         for (size_t i = 0; i < c.rows.size(); ++i) {
             const int row = static_cast<int>(i) + 2;
-            EXPECT_EQ(cellsOf(list, row), c.rows[i]) << c.name << " row " << row;
+            EXPECT_EQ(CellsOf(list, row), c.rows[i]) << c.name << " row " << row;
             EXPECT_FALSE(list.Checked(row));
         }
     }
@@ -340,20 +340,20 @@ TEST_F(RowListFileTest, FailedSaveLeavesTheOldFileWhole) {
 
     // A directory where the file should be.
     fs::create_directory("rows.txt");
-    writeBytes("rows.txt/inside", "keep");
-    auto before = dirEntries(Dir());
+    WriteBytes("rows.txt/inside", "keep");
+    auto before = DirEntries(Dir());
     EXPECT_THROW(list.SaveRows("rows.txt"), FileError);
     EXPECT_TRUE(fs::is_directory("rows.txt"));
     EXPECT_EQ(ReadWholeFile("rows.txt/inside"), "keep");
-    EXPECT_EQ(dirEntries(Dir()), before);
+    EXPECT_EQ(DirEntries(Dir()), before);
 
     // A folder that does not exist.
     EXPECT_THROW(list.SaveRows("nowhere/rows.txt"), FileError);
 
     // A full disk, met half way through the write: file size limited below the new contents.
     const std::string old = "OLD|CONTENTS\r\n";
-    writeBytes("gprod.txt", old);
-    before = dirEntries(Dir());
+    WriteBytes("gprod.txt", old);
+    before = DirEntries(Dir());
     struct rlimit saved {};
     ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
     auto* oldHandler = std::signal(SIGXFSZ, SIG_IGN);
@@ -370,7 +370,7 @@ TEST_F(RowListFileTest, FailedSaveLeavesTheOldFileWhole) {
     std::signal(SIGXFSZ, oldHandler);
     EXPECT_TRUE(threw);
     EXPECT_EQ(ReadWholeFile("gprod.txt"), old);
-    EXPECT_EQ(dirEntries(Dir()), before);
+    EXPECT_EQ(DirEntries(Dir()), before);
 
     // And with room again the same save goes through.
     list.SaveRows("gprod.txt");
@@ -379,7 +379,7 @@ TEST_F(RowListFileTest, FailedSaveLeavesTheOldFileWhole) {
 
 TEST_F(RowListFileTest, ReadOnlyFolderRefusesTheSave) {
     fs::create_directory("ro");
-    writeBytes("ro/rows.txt", "OLD\r\n");
+    WriteBytes("ro/rows.txt", "OLD\r\n");
     torvel::test::ReadOnlyDir readOnly("ro");
     if (!readOnly.Active())
         GTEST_SKIP() << "the folder stays writable for this user";
@@ -414,8 +414,8 @@ private:
 };
 
 TEST_F(RowListFileTest, ObserverHearsEveryChangeWithItsRows) {
-    writeBytes("three.txt", "a\r\nb\r\nc\r\n");
-    writeBytes("empty.txt", "");
+    WriteBytes("three.txt", "a\r\nb\r\nc\r\n");
+    WriteBytes("empty.txt", "");
     struct Case {
         std::string name;
         void (*action)(RowList&);
@@ -440,7 +440,7 @@ TEST_F(RowListFileTest, ObserverHearsEveryChangeWithItsRows) {
     };
     for (const auto& c : cases) {
         RowList list;
-        addRows(list, {"1|a", "2|b"});
+        AddRows(list, {"1|a", "2|b"});
         Recorder recorder;
         recorder.list = &list;
         list.SetObserver(&recorder);
@@ -468,7 +468,7 @@ private:
 };
 
 // The same rows held as copies: what a source-backed list must behave like.
-std::vector<ListRow> copiesOf(const TableSource& source, const std::vector<uint32_t>& keys) {
+std::vector<ListRow> CopiesOf(const TableSource& source, const std::vector<uint32_t>& keys) {
     std::vector<ListRow> rows;
     for (uint32_t key : keys) {
         ListRow row;
@@ -519,7 +519,7 @@ TEST(RowListSource, BehavesLikeCopiesOfItsRowsUnderEveryOperation) {
         RowList viewed;
         viewed.AssignSource(source, keys);
         RowList copied;
-        copied.Assign(copiesOf(*source, keys));
+        copied.Assign(CopiesOf(*source, keys));
         c.action(viewed);
         c.action(copied);
         ASSERT_EQ(viewed.RowCount(), copied.RowCount());

@@ -134,8 +134,8 @@ protected:
             window = std::make_unique<TFCentral>();
             window->show();
             Activate();
-            ASSERT_TRUE(ui().Panel2->isVisible());
-            QTest::mouseClick(ui().ECNPJ, Qt::LeftButton);
+            ASSERT_TRUE(Ui().Panel2->isVisible());
+            QTest::mouseClick(Ui().ECNPJ, Qt::LeftButton);
             Type("12345678000195");
             break;
         case Target::Catalogue:
@@ -167,7 +167,7 @@ protected:
     void Act(Target target) {
         switch (target) {
         case Target::ConfigIni:
-            Click(ui().Button2);
+            Click(Ui().Button2);
             break;
         case Target::Catalogue:
             Choose(0); // the store chosen again: checked, listed, catalogue downloaded
@@ -176,7 +176,7 @@ protected:
             EnterItem("2210", "3");
             break;
         case Target::OrderFile:
-            Click(ui().B_Salva);
+            Click(Ui().B_Salva);
             break;
         }
     }
@@ -191,7 +191,7 @@ protected:
             ASSERT_GT(rowServer.Requests().size(), requestsBefore);
             EXPECT_NE(rowServer.Requests().back().RequestLine().find("filtro=itens"),
                       std::string::npos);
-            EXPECT_TRUE(ui().B_Novo->isEnabled());
+            EXPECT_TRUE(Ui().B_Novo->isEnabled());
             return;
         }
         const std::string path = target == Target::ConfigIni
@@ -205,23 +205,23 @@ protected:
         switch (target) {
         case Target::ConfigIni:
             // Nothing loaded: the panel stays for another try, nothing was asked of the server.
-            EXPECT_TRUE(ui().Panel2->isVisible());
-            EXPECT_EQ(ui().Loja->count(), 0);
+            EXPECT_TRUE(Ui().Panel2->isVisible());
+            EXPECT_EQ(Ui().Loja->count(), 0);
             EXPECT_EQ(rowServer.Requests().size(), requestsBefore);
             break;
         case Target::Backup:
             // The failure comes after the row was entered and the entry cleared.
-            EXPECT_EQ(Rows(ui().gProd), "1|1050|ARROZ TIPO 1 5KG|21,90|2|43,80;"
+            EXPECT_EQ(Rows(Ui().gProd), "1|1050|ARROZ TIPO 1 5KG|21,90|2|43,80;"
                                         "2|2210|FEIJAO PRETO 1KG|7,50|3|22,50;");
-            EXPECT_EQ(Text(ui().Itens), "2");
-            EXPECT_EQ(ui().cProd->Text(), "");
+            EXPECT_EQ(Text(Ui().Itens), "2");
+            EXPECT_EQ(Ui().cProd->Text(), "");
             break;
         case Target::OrderFile:
             // Stopped before the upload; the order stays in the editor, the button disabled.
             EXPECT_EQ(rowServer.Requests().size(), requestsBefore);
-            EXPECT_FALSE(ui().B_Salva->isEnabled());
+            EXPECT_FALSE(Ui().B_Salva->isEnabled());
             EXPECT_TRUE(window->IsCadastroShown());
-            EXPECT_EQ(ui().gProd->RowCount(), 1);
+            EXPECT_EQ(Ui().gProd->RowCount(), 1);
             break;
         default:
             break;
@@ -231,11 +231,11 @@ protected:
     // The first-run panel, once the disk is sound again, saves on the next click.
     void CheckSecondTry(const fs::path& rowDir) {
         Boxes().clear();
-        Click(ui().Button2);
+        Click(Ui().Button2);
         EXPECT_TRUE(Boxes().empty());
         EXPECT_EQ(ReadWholeFile((rowDir / "Config.Ini").string()),
                   "[CONFIGURACAO]\r\nCRF=12.345.678/0001-95\r\nIDS=34 - TORVEL CDC BELVO\r\n");
-        EXPECT_FALSE(ui().Panel2->isVisible());
+        EXPECT_FALSE(Ui().Panel2->isVisible());
         EXPECT_EQ(window->Session().UserId, 1021);
     }
 };

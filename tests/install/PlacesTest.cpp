@@ -17,14 +17,14 @@ namespace {
 
 class PlacesTest : public test::TempDirTest {};
 
-Environment environmentOf(std::map<std::string, std::string> values) {
+Environment EnvironmentOf(std::map<std::string, std::string> values) {
     return [values = std::move(values)](const char* name) -> const char* {
         auto it = values.find(name);
         return it == values.end() ? nullptr : it->second.c_str();
     };
 }
 
-mode_t modeOf(const fs::path& path) {
+mode_t ModeOf(const fs::path& path) {
     struct stat st {};
     EXPECT_EQ(::stat(path.c_str(), &st), 0) << path;
     return st.st_mode & 07777;
@@ -52,7 +52,7 @@ TEST_F(PlacesTest, FoldersFollowTheXdgVariablesAndFallBackToTheHomeFolder) {
         {{{"XDG_CONFIG_HOME", "/c"}, {"XDG_DATA_HOME", "/d"}}, "/c/UniTorvel", "/d/UniTorvel"},
     };
     for (const auto& c : cases) {
-        InstalledPlaces places = FindInstalledPlaces(environmentOf(c.env));
+        InstalledPlaces places = FindInstalledPlaces(EnvironmentOf(c.env));
         EXPECT_EQ(places.configDir, c.config);
         EXPECT_EQ(places.dataDir, c.data);
     }
@@ -69,7 +69,7 @@ TEST_F(PlacesTest, MachineWideFileIsTheFirstConfigIniFoundInXdgConfigDirs) {
     ReplaceFileSafely("rel/UniTorvel/Config.Ini", "[CONFIGURACAO]\r\n");
 
     auto machineFile = [](const std::string& dirs) {
-        return FindInstalledPlaces(environmentOf({{"HOME", "/h"}, {"XDG_CONFIG_DIRS", dirs}}))
+        return FindInstalledPlaces(EnvironmentOf({{"HOME", "/h"}, {"XDG_CONFIG_DIRS", dirs}}))
             .machineConfigFile;
     };
     EXPECT_EQ(machineFile("rel::" + a.string() + ":" + b.string() + ":" + c.string()),
@@ -88,8 +88,8 @@ TEST_F(PlacesTest, EnteringMakesMissingFoldersPrivateAndWorksInTheDataFolder) {
     EXPECT_EQ(fs::current_path(), fs::path(places.dataDir));
     for (const char* made :
          {"home/.config", "home/.config/UniTorvel", "home/.local", "home/.local/share/UniTorvel"})
-        EXPECT_EQ(modeOf(Dir() / made), 0700u) << made;
-    EXPECT_EQ(modeOf(Dir() / "home"), 0755u) << "an existing folder keeps its mode";
+        EXPECT_EQ(ModeOf(Dir() / made), 0700u) << made;
+    EXPECT_EQ(ModeOf(Dir() / "home"), 0755u) << "an existing folder keeps its mode";
     EnterInstalledPlaces(places); // a second start finds them made
     EXPECT_EQ(fs::current_path(), fs::path(places.dataDir));
 }

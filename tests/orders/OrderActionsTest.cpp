@@ -27,13 +27,13 @@ protected:
                                                        "9|2210|x|x|x|1|x|7,50|7,50;"));
         server.Route("Pedido=&", ScriptedServer::Ok(""));
         Start({"34 - LOJA CENTRO"});
-        ASSERT_EQ(ui().gPedido->RowCount(), 4);
+        ASSERT_EQ(Ui().gPedido->RowCount(), 4);
     }
     void Select(int row) {
         if (row == 0)
-            ui().gPedido->SelectRow(0);
+            Ui().gPedido->SelectRow(0);
         else
-            ClickRow(ui().gPedido, row);
+            ClickRow(Ui().gPedido, row);
     }
 };
 
@@ -54,7 +54,7 @@ TEST_F(OrderActions, CancelOnlyWhatMayBeCancelled) {
         const size_t updates = RequestsWith("filtro=update").size();
         const size_t lists = RequestsWith("filtro=ctro").size();
         Select(c.row);
-        ui().CancelarPedido1->trigger();
+        Ui().CancelarPedido1->trigger();
         if (!c.valor) {
             ASSERT_EQ(Boxes().size(), 1u);
             EXPECT_EQ(Boxes()[0].title, "UniTorvel");
@@ -96,26 +96,26 @@ TEST_F(OrderActions, DuplicateAndViewFillTheEditor) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        Click(ui().B_Volta);
-        ui().gProd->AddRow("9|9|OLD|1,00|1|1,00", -1);
-        ui().B_Lancar->setEnabled(!c.duplicate);
-        ui().B_Salva->setEnabled(!c.duplicate);
+        Click(Ui().B_Volta);
+        Ui().gProd->AddRow("9|9|OLD|1,00|1|1,00", -1);
+        Ui().B_Lancar->setEnabled(!c.duplicate);
+        Ui().B_Salva->setEnabled(!c.duplicate);
         Boxes().clear();
         const size_t fetches = RequestsWith("pedidos_1.php").size();
         Select(c.row);
-        (c.duplicate ? ui().DuplicarPedido1 : ui().VisualizarPedido1)->trigger();
+        (c.duplicate ? Ui().DuplicarPedido1 : Ui().VisualizarPedido1)->trigger();
 
         const auto sent = RequestsWith("pedidos_1.php");
         ASSERT_EQ(sent.size(), fetches + 1);
-        const std::string doc = c.row ? ui().gPedido->GetCell(1, c.row) : "";
+        const std::string doc = c.row ? Ui().gPedido->GetCell(1, c.row) : "";
         EXPECT_EQ(sent.back().Target(), "/api/torvel/pedidos_1.php?Pedido=" + doc + "&CTRO=34");
-        EXPECT_EQ(Rows(ui().gProd), c.rows);
-        EXPECT_EQ(Text(ui().Itens), c.count);
-        EXPECT_EQ(Text(ui().VLNota), c.total);
+        EXPECT_EQ(Rows(Ui().gProd), c.rows);
+        EXPECT_EQ(Text(Ui().Itens), c.count);
+        EXPECT_EQ(Text(Ui().VLNota), c.total);
         EXPECT_TRUE(window->IsCadastroShown());
-        EXPECT_EQ(ui().B_Lancar->isEnabled(), c.duplicate);
-        EXPECT_EQ(ui().B_Salva->isEnabled(), c.duplicate);
-        EXPECT_EQ(ui().Numero->text(), "Novo");
+        EXPECT_EQ(Ui().B_Lancar->isEnabled(), c.duplicate);
+        EXPECT_EQ(Ui().B_Salva->isEnabled(), c.duplicate);
+        EXPECT_EQ(Ui().Numero->text(), "Novo");
         if (c.failure) {
             ASSERT_EQ(Boxes().size(), 1u);
             EXPECT_EQ(Boxes()[0].icon, QMessageBox::Critical);
@@ -125,36 +125,36 @@ TEST_F(OrderActions, DuplicateAndViewFillTheEditor) {
         }
     }
     // After a view, " Cancelar Pedido" empties the list and enables entering and sending.
-    Click(ui().B_Volta);
+    Click(Ui().B_Volta);
     Select(1);
-    ui().VisualizarPedido1->trigger();
-    Click(ui().B_Cancela);
-    EXPECT_EQ(ui().gProd->RowCount(), 0);
-    EXPECT_TRUE(ui().B_Lancar->isEnabled());
-    EXPECT_TRUE(ui().B_Salva->isEnabled());
+    Ui().VisualizarPedido1->trigger();
+    Click(Ui().B_Cancela);
+    EXPECT_EQ(Ui().gProd->RowCount(), 0);
+    EXPECT_TRUE(Ui().B_Lancar->isEnabled());
+    EXPECT_TRUE(Ui().B_Salva->isEnabled());
 }
 
 TEST_F(OrderActions, ItemsAfterADuplicateAreNumberedOnFromTheRowCount) {
     NewOrder();
     ASSERT_NO_FATAL_FAILURE(EnterItem("1050", "1"));
-    ClickRow(ui().gProd, 1);
-    ui().A1->trigger();
-    ASSERT_EQ(ui().cProd->Text(), "1050"); // row 1 is being altered
-    const bool storeHeld = !ui().Loja->isEnabled();
+    ClickRow(Ui().gProd, 1);
+    Ui().A1->trigger();
+    ASSERT_EQ(Ui().cProd->Text(), "1050"); // row 1 is being altered
+    const bool storeHeld = !Ui().Loja->isEnabled();
 
-    Click(ui().B_Volta);
-    ui().gPedido->AddRow("561|Quinto|Aberto|05/12/2026 10:00", -1);
-    ClickRow(ui().gPedido, 5);
-    ui().DuplicarPedido1->trigger();
-    ASSERT_EQ(ui().gProd->RowCount(), 2);
-    EXPECT_EQ(!ui().Loja->isEnabled(), storeHeld);
+    Click(Ui().B_Volta);
+    Ui().gPedido->AddRow("561|Quinto|Aberto|05/12/2026 10:00", -1);
+    ClickRow(Ui().gPedido, 5);
+    Ui().DuplicarPedido1->trigger();
+    ASSERT_EQ(Ui().gProd->RowCount(), 2);
+    EXPECT_EQ(!Ui().Loja->isEnabled(), storeHeld);
 
     // Looked up in the chosen store's records only.
     ASSERT_NO_FATAL_FAILURE(EnterItem("1050", "2"));
-    EXPECT_EQ(Rows(ui().gProd), "5|1050|ARROZ TIPO 1 5KG|21,90|1|21,90;"
+    EXPECT_EQ(Rows(Ui().gProd), "5|1050|ARROZ TIPO 1 5KG|21,90|1|21,90;"
                                 "9|2210|FEIJAO PRETO 1KG|7,50|1|7,50;"
                                 "3|1050|ARROZ VELHO|20,00|2|40,00;");
-    EXPECT_EQ(Text(ui().VLNota), "69,40");
+    EXPECT_EQ(Text(Ui().VLNota), "69,40");
 }
 
 } // namespace

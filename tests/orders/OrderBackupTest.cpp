@@ -76,25 +76,25 @@ TEST_F(OrderBackup, ACancelledOrderComesBackWithItsStore) {
     NewOrder();
     ASSERT_NO_FATAL_FAILURE(EnterItem("20", "2"));
     ASSERT_NO_FATAL_FAILURE(EnterItem("1050"));
-    Click(ui().B_Cancela);
-    ASSERT_EQ(ui().gProd->RowCount(), 0);
+    Click(Ui().B_Cancela);
+    ASSERT_EQ(Ui().gProd->RowCount(), 0);
     Choose(0); // the user changes store meanwhile
     ASSERT_EQ(window->Session().Ctro, "34");
     const size_t checksBefore = RequestsWith("CTRO=35").size();
 
     NewOrder();
     EXPECT_EQ(RecoveryBoxes(), 1u);
-    EXPECT_EQ(Rows(ui().gProd), "1|20|VINTE|20,00|2|40,00|;2|1050|ARROZ SUL|22,00|1|22,00|;");
-    EXPECT_EQ(Text(ui().VLNota), "62,00");
-    EXPECT_EQ(Text(ui().Itens), "2");
+    EXPECT_EQ(Rows(Ui().gProd), "1|20|VINTE|20,00|2|40,00|;2|1050|ARROZ SUL|22,00|1|22,00|;");
+    EXPECT_EQ(Text(Ui().VLNota), "62,00");
+    EXPECT_EQ(Text(Ui().Itens), "2");
     // The order goes on under its own store: the store check ran for it.
-    EXPECT_EQ(ui().Loja->currentIndex(), 1);
+    EXPECT_EQ(Ui().Loja->currentIndex(), 1);
     EXPECT_EQ(window->Session().Ctro, "35");
     EXPECT_GT(RequestsWith("pedidos.php?ID=12.345.678/0001-95&CTRO=35").size(), 0u);
     EXPECT_GT(RequestsWith("CTRO=35").size(), checksBefore);
     // So its codes are looked up in that store's catalogue.
     ASSERT_NO_FATAL_FAILURE(EnterItem("1050"));
-    EXPECT_EQ(ui().gProd->GetCell(3, 3), "ARROZ SUL");
+    EXPECT_EQ(Ui().gProd->GetCell(3, 3), "ARROZ SUL");
     EXPECT_EQ(BackupFiles(), std::set<std::string>{"GProd_1.Txt"});
 }
 
@@ -108,20 +108,20 @@ TEST_F(OrderBackup, RestoredRowsGainAnEmptyCellPerCycle) {
     for (const std::string& expected : lines) {
         NewOrder();
         // The file's item numbers stay; the total is that of the restored rows.
-        EXPECT_EQ(ui().gProd->GetCell(1, 2), "9");
-        EXPECT_EQ(Text(ui().VLNota), "53,80");
+        EXPECT_EQ(Ui().gProd->GetCell(1, 2), "9");
+        EXPECT_EQ(Text(Ui().VLNota), "53,80");
         ASSERT_NO_FATAL_FAILURE(EnterItem("10"));
-        EXPECT_EQ(ui().gProd->GetCell(1, 3), "3");
-        ClickRow(ui().gProd, 3);
-        ui().ExcluirItem1->trigger();
+        EXPECT_EQ(Ui().gProd->GetCell(1, 3), "3");
+        ClickRow(Ui().gProd, 3);
+        Ui().ExcluirItem1->trigger();
         // The deletion renumbers; the file still holds the deleted item.
-        EXPECT_EQ(ui().gProd->GetCell(1, 2), "2");
+        EXPECT_EQ(Ui().gProd->GetCell(1, 2), "2");
         EXPECT_EQ(ReadFile("GProd_0.Txt"), expected + "3|10|DEZ|10,00|1|10,00\r\n");
         // So a new order brings it back.
         NewOrder();
-        EXPECT_EQ(ui().gProd->RowCount(), 3);
-        EXPECT_EQ(ui().gProd->GetCell(1, 3), "3");
-        Click(ui().B_Cancela);
+        EXPECT_EQ(Ui().gProd->RowCount(), 3);
+        EXPECT_EQ(Ui().gProd->GetCell(1, 3), "3");
+        Click(Ui().B_Cancela);
         WriteFile("GProd_0.Txt", expected);
     }
 }
@@ -131,13 +131,13 @@ TEST_F(OrderBackup, OnlyTheFirstTwoStoresAreOffered) {
     WriteFile("GProd_2.Txt", "1|30|TRINTA|30,00|1|30,00\r\n");
     NewOrder();
     EXPECT_EQ(RecoveryBoxes(), 0u);
-    EXPECT_EQ(ui().gProd->RowCount(), 0);
+    EXPECT_EQ(Ui().gProd->RowCount(), 0);
     // With both, the second store's file is the one offered.
     WriteFile("GProd_0.Txt", "1|10|DEZ|10,00|1|10,00\r\n");
     WriteFile("GProd_1.Txt", "1|20|VINTE|20,00|1|20,00\r\n");
     NewOrder();
     EXPECT_EQ(RecoveryBoxes(), 1u);
-    EXPECT_EQ(Rows(ui().gProd), "1|20|VINTE|20,00|1|20,00|;");
+    EXPECT_EQ(Rows(Ui().gProd), "1|20|VINTE|20,00|1|20,00|;");
     EXPECT_EQ(window->Session().Ctro, "35");
 }
 
@@ -151,8 +151,8 @@ TEST_F(OrderBackup, AFailedWriteKeepsTheOtherCopy) {
     EXPECT_TRUE(Boxes()[0].text.startsWith("Cannot create file \"GProd_1.Txt\"."))
         << Boxes()[0].text.toStdString();
     // The item is in, the entry cleared, and the copy that existed is still there.
-    EXPECT_EQ(ui().gProd->RowCount(), 1);
-    EXPECT_EQ(ui().cProd->Text(), "");
+    EXPECT_EQ(Ui().gProd->RowCount(), 1);
+    EXPECT_EQ(Ui().cProd->Text(), "");
     EXPECT_EQ(ReadFile("GProd_0.Txt"), "1|10|DEZ|10,00|1|10,00\r\n");
 }
 

@@ -76,19 +76,19 @@ TEST_F(OrderEditor, ItemsEnteredByKeyboard) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        Click(ui().B_Cancela);
-        ASSERT_TRUE(ui().Loja->isEnabled());
+        Click(Ui().B_Cancela);
+        ASSERT_TRUE(Ui().Loja->isEnabled());
         for (const auto& [code, quantity] : c.items)
             ASSERT_NO_FATAL_FAILURE(EnterItem(code, quantity));
-        EXPECT_EQ(Rows(ui().gProd), c.rows);
-        EXPECT_EQ(Text(ui().VLNota), c.total);
-        EXPECT_EQ(Text(ui().Itens), c.count);
-        EXPECT_FALSE(ui().Loja->isEnabled());
+        EXPECT_EQ(Rows(Ui().gProd), c.rows);
+        EXPECT_EQ(Text(Ui().VLNota), c.total);
+        EXPECT_EQ(Text(Ui().Itens), c.count);
+        EXPECT_FALSE(Ui().Loja->isEnabled());
         // The entry is cleared for the next item.
-        EXPECT_EQ(ui().cProd->Text(), "");
-        EXPECT_EQ(ui().Qtd->Text(), "1");
-        EXPECT_EQ(Text(ui().vUnit), "0,00");
-        EXPECT_EQ(Text(ui().vTotal), "0,00");
+        EXPECT_EQ(Ui().cProd->Text(), "");
+        EXPECT_EQ(Ui().Qtd->Text(), "1");
+        EXPECT_EQ(Text(Ui().vUnit), "0,00");
+        EXPECT_EQ(Text(Ui().vTotal), "0,00");
     }
     EXPECT_TRUE(Boxes().empty());
 }
@@ -106,43 +106,43 @@ TEST_F(OrderEditor, LookupOnLeavingTheCode) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.code.toStdString());
-        ui().Descricao->setText("before");
-        ui().UND->setText("XX");
-        QTest::mouseClick(ui().cProd, Qt::LeftButton);
-        ui().cProd->selectAll();
+        Ui().Descricao->setText("before");
+        Ui().UND->setText("XX");
+        QTest::mouseClick(Ui().cProd, Qt::LeftButton);
+        Ui().cProd->selectAll();
         Type(c.code);
         Key(Qt::Key_Return);
-        EXPECT_EQ(Text(ui().Descricao), c.description);
-        EXPECT_EQ(Text(ui().UND), c.unit);
-        EXPECT_EQ(Text(ui().vUnit), c.price);
-        EXPECT_EQ(Focused(), c.toQuantity ? static_cast<QWidget*>(ui().Qtd)
-                                          : static_cast<QWidget*>(ui().cProd));
+        EXPECT_EQ(Text(Ui().Descricao), c.description);
+        EXPECT_EQ(Text(Ui().UND), c.unit);
+        EXPECT_EQ(Text(Ui().vUnit), c.price);
+        EXPECT_EQ(Focused(), c.toQuantity ? static_cast<QWidget*>(Ui().Qtd)
+                                          : static_cast<QWidget*>(Ui().cProd));
     }
     // The quantity left with "2" gives the line total.
     Type("300");
     Key(Qt::Key_Return);
     Type("2");
     Key(Qt::Key_Return);
-    EXPECT_EQ(Text(ui().vTotal), "25,00");
-    EXPECT_EQ(ui().Qtd->Text(), "2,000");
+    EXPECT_EQ(Text(Ui().vTotal), "25,00");
+    EXPECT_EQ(Ui().Qtd->Text(), "2,000");
     EXPECT_TRUE(Boxes().empty());
 }
 
 TEST_F(OrderEditor, CodeZeroIsNeverLookedUpNorEntered) {
     std::remove("Itens.Txt"); // a lookup would fail loudly
-    QTest::mouseClick(ui().cProd, Qt::LeftButton);
+    QTest::mouseClick(Ui().cProd, Qt::LeftButton);
     Type("0");
     Key(Qt::Key_Return);
-    EXPECT_EQ(Text(ui().Descricao), "");
-    Click(ui().B_Lancar);
-    EXPECT_EQ(ui().gProd->RowCount(), 0);
-    EXPECT_TRUE(ui().Loja->isEnabled());
+    EXPECT_EQ(Text(Ui().Descricao), "");
+    Click(Ui().B_Lancar);
+    EXPECT_EQ(Ui().gProd->RowCount(), 0);
+    EXPECT_TRUE(Ui().Loja->isEnabled());
     EXPECT_FALSE(torvel::FileExists("GProd_0.Txt"));
     EXPECT_TRUE(Boxes().empty());
 
     // Any other code reads the catalogue, and its absence is told.
-    QTest::mouseClick(ui().cProd, Qt::LeftButton);
-    ui().cProd->selectAll();
+    QTest::mouseClick(Ui().cProd, Qt::LeftButton);
+    Ui().cProd->selectAll();
     Type("300");
     Key(Qt::Key_Return);
     ASSERT_EQ(Boxes().size(), 1u);
@@ -165,14 +165,14 @@ TEST_F(OrderEditor, CatalogueRecordsTooShortStopTheLookup) {
         SCOPED_TRACE(c.message);
         Catalogue(c.catalogue);
         Boxes().clear();
-        ui().Descricao->setText("before");
-        QTest::mouseClick(ui().cProd, Qt::LeftButton);
-        ui().cProd->selectAll();
+        Ui().Descricao->setText("before");
+        QTest::mouseClick(Ui().cProd, Qt::LeftButton);
+        Ui().cProd->selectAll();
         Type("300");
         Key(Qt::Key_Return);
         ASSERT_EQ(Boxes().size(), 1u);
         EXPECT_TRUE(Boxes()[0].text.startsWith(QString::fromStdString(c.message)));
-        EXPECT_EQ(Text(ui().Descricao), c.description);
+        EXPECT_EQ(Text(Ui().Descricao), c.description);
     }
 }
 
@@ -181,69 +181,69 @@ TEST_F(OrderEditor, DeletingRowTwoOfThreeRenumbers) {
         ASSERT_NO_FATAL_FAILURE(EnterItem(code, "1"));
     const std::string backup = ReadFile("GProd_0.Txt");
 
-    ui().gProd->SelectRow(0);
-    ui().ExcluirItem1->trigger(); // nothing selected: nothing happens
-    EXPECT_EQ(ui().gProd->RowCount(), 3);
+    Ui().gProd->SelectRow(0);
+    Ui().ExcluirItem1->trigger(); // nothing selected: nothing happens
+    EXPECT_EQ(Ui().gProd->RowCount(), 3);
 
-    ClickRow(ui().gProd, 2);
-    ui().ExcluirItem1->trigger();
-    EXPECT_EQ(Rows(ui().gProd), "1|10|DEZ|10,00|1|10,00;2|12|VINTE E CINCO|0,25|1|0,25;");
-    EXPECT_EQ(Text(ui().VLNota), "10,25");
-    EXPECT_EQ(Text(ui().Itens), "2");
+    ClickRow(Ui().gProd, 2);
+    Ui().ExcluirItem1->trigger();
+    EXPECT_EQ(Rows(Ui().gProd), "1|10|DEZ|10,00|1|10,00;2|12|VINTE E CINCO|0,25|1|0,25;");
+    EXPECT_EQ(Text(Ui().VLNota), "10,25");
+    EXPECT_EQ(Text(Ui().Itens), "2");
     EXPECT_EQ(ReadFile("GProd_0.Txt"), backup); // rewritten by the next "OK" only
 
     ASSERT_NO_FATAL_FAILURE(EnterItem("1050", "1"));
-    EXPECT_EQ(ui().gProd->GetCell(1, 3), "3");
-    EXPECT_EQ(Text(ui().VLNota), "32,15");
+    EXPECT_EQ(Ui().gProd->GetCell(1, 3), "3");
+    EXPECT_EQ(Text(Ui().VLNota), "32,15");
 }
 
 TEST_F(OrderEditor, CancelEmptiesTheOrderButKeepsTheObservations) {
     ASSERT_NO_FATAL_FAILURE(EnterItem("10", "1"));
     Key(Qt::Key_F4);
-    ASSERT_EQ(Focused(), ui().Memo1);
+    ASSERT_EQ(Focused(), Ui().Memo1);
     Type("ENTREGAR CEDO");
     Key(Qt::Key_Escape);
-    ASSERT_EQ(Focused(), ui().cProd);
-    ui().B_Salva->setEnabled(false);
-    ui().B_Lancar->setEnabled(false);
+    ASSERT_EQ(Focused(), Ui().cProd);
+    Ui().B_Salva->setEnabled(false);
+    Ui().B_Lancar->setEnabled(false);
 
-    Click(ui().B_Cancela);
-    EXPECT_EQ(ui().gProd->RowCount(), 0);
-    EXPECT_EQ(Text(ui().VLNota), "0,00");
-    EXPECT_EQ(Text(ui().Itens), "0");
-    EXPECT_TRUE(ui().Loja->isEnabled());
-    EXPECT_TRUE(ui().B_Salva->isEnabled());
-    EXPECT_TRUE(ui().B_Lancar->isEnabled());
+    Click(Ui().B_Cancela);
+    EXPECT_EQ(Ui().gProd->RowCount(), 0);
+    EXPECT_EQ(Text(Ui().VLNota), "0,00");
+    EXPECT_EQ(Text(Ui().Itens), "0");
+    EXPECT_TRUE(Ui().Loja->isEnabled());
+    EXPECT_TRUE(Ui().B_Salva->isEnabled());
+    EXPECT_TRUE(Ui().B_Lancar->isEnabled());
     EXPECT_TRUE(window->IsCadastroShown());
-    EXPECT_EQ(ui().Memo1->toPlainText(), "ENTREGAR CEDO");
+    EXPECT_EQ(Ui().Memo1->toPlainText(), "ENTREGAR CEDO");
     EXPECT_TRUE(torvel::FileExists("GProd_0.Txt"));
 }
 
 TEST_F(OrderEditor, AlteringReplacesTheRowInPlace) {
     for (const char* code : {"10", "11", "12"})
         ASSERT_NO_FATAL_FAILURE(EnterItem(code, "1"));
-    ClickRow(ui().gProd, 2);
-    ui().A1->trigger();
-    EXPECT_EQ(Focused(), ui().cProd);
-    EXPECT_EQ(ui().cProd->Text(), "11");
-    EXPECT_EQ(Text(ui().vTotal), "5,50");
+    ClickRow(Ui().gProd, 2);
+    Ui().A1->trigger();
+    EXPECT_EQ(Focused(), Ui().cProd);
+    EXPECT_EQ(Ui().cProd->Text(), "11");
+    EXPECT_EQ(Text(Ui().vTotal), "5,50");
     // The code is confirmed again, then the quantity changed.
     Key(Qt::Key_Return);
-    ASSERT_EQ(Focused(), ui().Qtd);
+    ASSERT_EQ(Focused(), Ui().Qtd);
     Type("3");
     Key(Qt::Key_Return);
     Key(Qt::Key_Return);
-    EXPECT_EQ(Rows(ui().gProd), "1|10|DEZ|10,00|1|10,00;2|11|CINCO E MEIO|5,50|3|16,50;"
+    EXPECT_EQ(Rows(Ui().gProd), "1|10|DEZ|10,00|1|10,00;2|11|CINCO E MEIO|5,50|3|16,50;"
                                 "3|12|VINTE E CINCO|0,25|1|0,25;");
-    EXPECT_EQ(Text(ui().VLNota), "26,75");
-    EXPECT_EQ(Text(ui().Itens), "3");
-    EXPECT_EQ(ui().Qtd->Text(), "1,00");
+    EXPECT_EQ(Text(Ui().VLNota), "26,75");
+    EXPECT_EQ(Text(Ui().Itens), "3");
+    EXPECT_EQ(Ui().Qtd->Text(), "1,00");
     EXPECT_EQ(ReadFile("GProd_0.Txt"),
               "1|10|DEZ|10,00|1|10,00\r\n2|11|CINCO E MEIO|5,50|3|16,50\r\n"
               "3|12|VINTE E CINCO|0,25|1|0,25\r\n");
     // The alteration is over: the next item is a row of its own.
     ASSERT_NO_FATAL_FAILURE(EnterItem("10", "1"));
-    EXPECT_EQ(ui().gProd->RowCount(), 4);
+    EXPECT_EQ(Ui().gProd->RowCount(), 4);
 }
 
 TEST_F(OrderEditor, AlteringEndsWhenItsRowMayBeGone) {
@@ -254,11 +254,11 @@ TEST_F(OrderEditor, AlteringEndsWhenItsRowMayBeGone) {
     } cases[] = {
         {"a row deleted",
          [&] {
-             ClickRow(ui().gProd, 1);
-             ui().ExcluirItem1->trigger();
+             ClickRow(Ui().gProd, 1);
+             Ui().ExcluirItem1->trigger();
          },
          "1|11|CINCO E MEIO|5,50|1|5,50;2|1050|ARROZ TIPO 1 5KG|21,90|1|21,90;"},
-        {"the order cancelled", [&] { Click(ui().B_Cancela); },
+        {"the order cancelled", [&] { Click(Ui().B_Cancela); },
          "1|1050|ARROZ TIPO 1 5KG|21,90|1|21,90;"},
         {"a new order with the backup restored", [&] { NewOrder(); },
          "1|10|DEZ|10,00|1|10,00|;2|11|CINCO E MEIO|5,50|1|5,50|;"
@@ -266,70 +266,70 @@ TEST_F(OrderEditor, AlteringEndsWhenItsRowMayBeGone) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        Click(ui().B_Cancela);
+        Click(Ui().B_Cancela);
         for (const char* code : {"10", "11"})
             ASSERT_NO_FATAL_FAILURE(EnterItem(code, "1"));
-        ClickRow(ui().gProd, 2);
-        ui().A1->trigger();
-        ASSERT_EQ(ui().cProd->Text(), "11"); // row 2 is being altered
+        ClickRow(Ui().gProd, 2);
+        Ui().A1->trigger();
+        ASSERT_EQ(Ui().cProd->Text(), "11"); // row 2 is being altered
         c.act();
         ASSERT_NO_FATAL_FAILURE(EnterItem("1050", "1"));
-        EXPECT_EQ(Rows(ui().gProd), c.rows);
+        EXPECT_EQ(Rows(Ui().gProd), c.rows);
     }
 }
 
 TEST_F(OrderEditor, ObservationsPanel) {
     Key(Qt::Key_F4);
-    EXPECT_TRUE(ui().OBS->isVisible());
-    EXPECT_EQ(Focused(), ui().Memo1);
+    EXPECT_TRUE(Ui().OBS->isVisible());
+    EXPECT_EQ(Focused(), Ui().Memo1);
     Type(QString(120, 'A'));
-    EXPECT_EQ(ui().Memo1->toPlainText(), QString(100, 'A'));
-    Click(ui().Button1);
-    EXPECT_FALSE(ui().OBS->isVisible());
-    EXPECT_EQ(Focused(), ui().cProd);
+    EXPECT_EQ(Ui().Memo1->toPlainText(), QString(100, 'A'));
+    Click(Ui().Button1);
+    EXPECT_FALSE(Ui().OBS->isVisible());
+    EXPECT_EQ(Focused(), Ui().cProd);
 
     // Ctrl+F4 acts as F4; Esc closes the panel.
     QTest::keyClick(Focused(), Qt::Key_F4, Qt::ControlModifier);
-    EXPECT_TRUE(ui().OBS->isVisible());
+    EXPECT_TRUE(Ui().OBS->isVisible());
     Key(Qt::Key_Escape);
-    EXPECT_FALSE(ui().OBS->isVisible());
-    EXPECT_EQ(Focused(), ui().cProd);
-    EXPECT_EQ(ui().Memo1->toPlainText(), QString(100, 'A'));
+    EXPECT_FALSE(Ui().OBS->isVisible());
+    EXPECT_EQ(Focused(), Ui().cProd);
+    EXPECT_EQ(Ui().Memo1->toPlainText(), QString(100, 'A'));
 
     // Pasted or set text is held to the limit as well, what comes after it kept.
-    ui().Memo1->setPlainText(QString(150, 'B'));
-    EXPECT_EQ(ui().Memo1->toPlainText(), QString(100, 'B'));
-    ui().Memo1->setPlainText("FIM");
-    QTextCursor start(ui().Memo1->document());
+    Ui().Memo1->setPlainText(QString(150, 'B'));
+    EXPECT_EQ(Ui().Memo1->toPlainText(), QString(100, 'B'));
+    Ui().Memo1->setPlainText("FIM");
+    QTextCursor start(Ui().Memo1->document());
     start.insertText(QString(120, 'C'));
-    EXPECT_EQ(ui().Memo1->toPlainText(), QString(97, 'C') + "FIM");
+    EXPECT_EQ(Ui().Memo1->toPlainText(), QString(97, 'C') + "FIM");
 }
 
 TEST_F(OrderEditor, BackToTheListKeepsTheOrder) {
     ASSERT_NO_FATAL_FAILURE(EnterItem("10", "2"));
-    Click(ui().B_Volta);
+    Click(Ui().B_Volta);
     EXPECT_FALSE(window->IsCadastroShown());
-    EXPECT_EQ(Rows(ui().gProd), "1|10|DEZ|10,00|2|20,00;");
-    EXPECT_FALSE(ui().Loja->isEnabled());
+    EXPECT_EQ(Rows(Ui().gProd), "1|10|DEZ|10,00|2|20,00;");
+    EXPECT_FALSE(Ui().Loja->isEnabled());
     // " Novo Pedido." brings the order back from its backup file.
     NewOrder();
-    EXPECT_EQ(Rows(ui().gProd), "1|10|DEZ|10,00|2|20,00|;");
-    EXPECT_EQ(Text(ui().VLNota), "20,00");
-    EXPECT_EQ(Text(ui().Itens), "1");
-    EXPECT_EQ(ui().Qtd->Text(), "1,00");
-    EXPECT_EQ(Text(ui().vUnit), "0,00");
+    EXPECT_EQ(Rows(Ui().gProd), "1|10|DEZ|10,00|2|20,00|;");
+    EXPECT_EQ(Text(Ui().VLNota), "20,00");
+    EXPECT_EQ(Text(Ui().Itens), "1");
+    EXPECT_EQ(Ui().Qtd->Text(), "1,00");
+    EXPECT_EQ(Text(Ui().vUnit), "0,00");
 }
 
 TEST_F(OrderEditor, ClickingOkWithTheMouseAfterTheQuantity) {
-    QTest::mouseClick(ui().cProd, Qt::LeftButton);
+    QTest::mouseClick(Ui().cProd, Qt::LeftButton);
     Type("300");
     Key(Qt::Key_Tab);
-    ASSERT_EQ(Focused(), ui().Qtd);
+    ASSERT_EQ(Focused(), Ui().Qtd);
     Type("3");
     // The click takes the focus from Qtd: its line total is computed before the item goes in.
-    Click(ui().B_Lancar);
-    EXPECT_EQ(Rows(ui().gProd), "1|300|PRODUTO DOZE|12,50|3|37,50;");
-    EXPECT_EQ(Focused(), ui().cProd);
+    Click(Ui().B_Lancar);
+    EXPECT_EQ(Rows(Ui().gProd), "1|300|PRODUTO DOZE|12,50|3|37,50;");
+    EXPECT_EQ(Focused(), Ui().cProd);
 }
 
 } // namespace

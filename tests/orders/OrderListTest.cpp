@@ -23,11 +23,11 @@ TEST_F(Shell, TheListFiltersGoIntoTheQueryOnlyWhenListed) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.filter);
         const size_t before = s.Requests().size();
-        ui().ComboBox->setCurrentIndex(c.month);
-        ui().qSituacao->setCurrentIndex(c.situation);
+        Ui().ComboBox->setCurrentIndex(c.month);
+        Ui().qSituacao->setCurrentIndex(c.situation);
         QCoreApplication::processEvents();
         EXPECT_EQ(s.Requests().size(), before) << "a filter change reloaded the list";
-        Click(ui().B_Listar);
+        Click(Ui().B_Listar);
         ASSERT_EQ(s.Requests().size(), before + 1);
         EXPECT_EQ(Targets(s).back(), ListTarget("1021", "34", c.filter));
     }
@@ -70,12 +70,12 @@ TEST_F(Shell, ListRepliesBecomeRows) {
         s.Answer(ScriptedServer::Ok(former)); // the list of the store check
         s.Answer(c.reply);                    // the list of " Listar"
         ASSERT_NO_FATAL_FAILURE(StartAccepted(s));
-        ASSERT_EQ(Rows(ui().gPedido), former + ";");
+        ASSERT_EQ(Rows(Ui().gPedido), former + ";");
 
-        QAbstractItemModelTester tester(ui().gPedido->Model(),
+        QAbstractItemModelTester tester(Ui().gPedido->Model(),
                                         QAbstractItemModelTester::FailureReportingMode::Fatal);
-        Click(ui().B_Listar);
-        EXPECT_EQ(Rows(ui().gPedido), c.rows);
+        Click(Ui().B_Listar);
+        EXPECT_EQ(Rows(Ui().gPedido), c.rows);
         EXPECT_EQ(Targets(s).back(), ListTarget("1021", "34", "&Emissao=12"));
         EXPECT_TRUE(Boxes().empty()) << BoxTexts().toStdString();
         EXPECT_EQ(WaitWindow(), nullptr);

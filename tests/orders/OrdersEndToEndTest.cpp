@@ -41,8 +41,8 @@ protected:
         CentralTest::TearDown();
     }
     int ListRowOf(const std::string& observations) const {
-        for (int r = 1; r <= ui().gPedido->RowCount(); ++r)
-            if (ui().gPedido->GetCell(2, r) == observations)
+        for (int r = 1; r <= Ui().gPedido->RowCount(); ++r)
+            if (Ui().gPedido->GetCell(2, r) == observations)
                 return r;
         return 0;
     }
@@ -58,7 +58,7 @@ protected:
 TEST_F(OrdersEndToEnd, ComposeSendListViewDuplicateCancel) {
     Start({"34 - TORVEL CDC BELVO"}, 0, address);
     ASSERT_EQ(window->Session().UserId, 1021);
-    ASSERT_TRUE(ui().B_Novo->isEnabled());
+    ASSERT_TRUE(Ui().B_Novo->isEnabled());
     ASSERT_TRUE(torvel::FileExists("Itens.Txt")) << "the catalogue was not downloaded";
 
     NewOrder();
@@ -69,22 +69,22 @@ TEST_F(OrdersEndToEnd, ComposeSendListViewDuplicateCancel) {
     const std::string observations = "PEDIDO DE TESTE PONTA A PONTA";
     Type(QString::fromStdString(observations));
     Key(Qt::Key_Escape);
-    const std::string typed = Rows(ui().gProd);
-    ASSERT_EQ(ui().gProd->RowCount(), 3);
+    const std::string typed = Rows(Ui().gProd);
+    ASSERT_EQ(Ui().gProd->RowCount(), 3);
     std::vector<std::vector<std::string>> typedCells;
     for (int r = 1; r <= 3; ++r) {
-        ASSERT_NE(ui().gProd->GetCell(3, r), "Produto Nao Encontrado");
-        typedCells.push_back(ui().gProd->Rows().Row(r).cells);
+        ASSERT_NE(Ui().gProd->GetCell(3, r), "Produto Nao Encontrado");
+        typedCells.push_back(Ui().gProd->Rows().Row(r).cells);
     }
-    const std::string total = Text(ui().VLNota);
+    const std::string total = Text(Ui().VLNota);
 
-    Click(ui().B_Salva);
+    Click(Ui().B_Salva);
     ASSERT_TRUE(Boxes().empty()) << Boxes()[0].text.toStdString();
     ASSERT_FALSE(window->IsCadastroShown());
     const int row = ListRowOf(observations);
     ASSERT_GT(row, 0) << "the sent order is not in the list";
-    EXPECT_EQ(ui().gPedido->GetCell(3, row), "Aberto");
-    const std::string doc = ui().gPedido->GetCell(1, row);
+    EXPECT_EQ(Ui().gPedido->GetCell(3, row), "Aberto");
+    const std::string doc = Ui().gPedido->GetCell(1, row);
 
     // What the server stored is what was typed.
     {
@@ -110,28 +110,28 @@ TEST_F(OrdersEndToEnd, ComposeSendListViewDuplicateCancel) {
         EXPECT_EQ(typedCells[1][4], "1,5");
     }
 
-    ClickRow(ui().gPedido, row);
-    ui().VisualizarPedido1->trigger();
+    ClickRow(Ui().gPedido, row);
+    Ui().VisualizarPedido1->trigger();
     ASSERT_TRUE(Boxes().empty()) << Boxes()[0].text.toStdString();
     EXPECT_TRUE(window->IsCadastroShown());
-    EXPECT_EQ(Rows(ui().gProd), typed);
-    EXPECT_EQ(Text(ui().VLNota), total);
-    EXPECT_FALSE(ui().B_Salva->isEnabled());
+    EXPECT_EQ(Rows(Ui().gProd), typed);
+    EXPECT_EQ(Text(Ui().VLNota), total);
+    EXPECT_FALSE(Ui().B_Salva->isEnabled());
 
-    Click(ui().B_Volta);
-    ClickRow(ui().gPedido, row);
-    ui().DuplicarPedido1->trigger();
-    EXPECT_EQ(Rows(ui().gProd), typed);
-    EXPECT_TRUE(ui().B_Salva->isEnabled());
-    EXPECT_EQ(Text(ui().Itens), "3");
+    Click(Ui().B_Volta);
+    ClickRow(Ui().gPedido, row);
+    Ui().DuplicarPedido1->trigger();
+    EXPECT_EQ(Rows(Ui().gProd), typed);
+    EXPECT_TRUE(Ui().B_Salva->isEnabled());
+    EXPECT_EQ(Text(Ui().Itens), "3");
 
-    Click(ui().B_Volta);
-    ClickRow(ui().gPedido, row);
-    ui().CancelarPedido1->trigger();
+    Click(Ui().B_Volta);
+    ClickRow(Ui().gPedido, row);
+    Ui().CancelarPedido1->trigger();
     EXPECT_TRUE(Boxes().empty());
     const int after = ListRowOf(observations);
     ASSERT_GT(after, 0);
-    EXPECT_EQ(ui().gPedido->GetCell(3, after), "Cancelado");
+    EXPECT_EQ(Ui().gPedido->GetCell(3, after), "Cancelado");
 }
 
 } // namespace

@@ -23,7 +23,7 @@ protected:
         Start({"34 - LOJA CENTRO"});
         ASSERT_EQ(window->Session().Ctro, "34");
         ASSERT_EQ(window->Session().UserId, 1021);
-        ASSERT_EQ(Text(ui().Emissao), "08/12/2026 14:05");
+        ASSERT_EQ(Text(Ui().Emissao), "08/12/2026 14:05");
     }
     // The example order: two items and an observation.
     void ComposeExample() {
@@ -62,9 +62,9 @@ TEST_F(SendOrder, OrderFileByteForByte) {
         NewOrder();
         for (const auto& [code, quantity] : c.items)
             ASSERT_NO_FATAL_FAILURE(EnterItem(code, quantity));
-        ui().Memo1->setPlainText(c.memo);
+        Ui().Memo1->setPlainText(c.memo);
         const size_t before = Uploads().size();
-        Click(ui().B_Salva);
+        Click(Ui().B_Salva);
         ASSERT_EQ(Uploads().size(), before + 1);
         EXPECT_EQ(ReadFile("34+1021.Txt"), c.file);
         EXPECT_NE(Uploads().back().Body().find("\r\n\r\n" + c.file + "\r\n--"), std::string::npos);
@@ -81,7 +81,7 @@ TEST_F(SendOrder, TheExampleOrderOnTheWireAndTheEditorAfterwards) {
     // An hour later the issue date is still the moment the window was shown.
     clock.Set(kShownAt + 1h);
     const size_t listsBefore = RequestsWith("filtro=ctro").size();
-    Click(ui().B_Salva);
+    Click(Ui().B_Salva);
 
     const std::string file = "1|1050|ARROZ TIPO 1 5KG|21,90|2|43,80\r\n"
                              "2|2210|FEIJAO PRETO 1KG|7,50|3|22,50\r\n"
@@ -105,25 +105,25 @@ TEST_F(SendOrder, TheExampleOrderOnTheWireAndTheEditorAfterwards) {
                                       kUserAgent + "\r\n" + body);
 
     // The editor is emptied and the list shown and reloaded.
-    EXPECT_EQ(ui().gProd->RowCount(), 0);
-    EXPECT_EQ(Text(ui().VLNota), "0,00");
-    EXPECT_EQ(Text(ui().Itens), "0");
-    EXPECT_EQ(ui().Memo1->toPlainText(), "");
-    EXPECT_FALSE(ui().B_Salva->isEnabled());
-    EXPECT_TRUE(ui().Loja->isEnabled());
+    EXPECT_EQ(Ui().gProd->RowCount(), 0);
+    EXPECT_EQ(Text(Ui().VLNota), "0,00");
+    EXPECT_EQ(Text(Ui().Itens), "0");
+    EXPECT_EQ(Ui().Memo1->toPlainText(), "");
+    EXPECT_FALSE(Ui().B_Salva->isEnabled());
+    EXPECT_TRUE(Ui().Loja->isEnabled());
     EXPECT_FALSE(window->IsCadastroShown());
-    EXPECT_FALSE(ui().OBS->isVisibleTo(ui().PageCadastro));
+    EXPECT_FALSE(Ui().OBS->isVisibleTo(Ui().PageCadastro));
     EXPECT_EQ(RequestsWith("filtro=ctro").size(), listsBefore + 1);
-    EXPECT_EQ(ui().gPedido->RowCount(), 4);
+    EXPECT_EQ(Ui().gPedido->RowCount(), 4);
     EXPECT_FALSE(torvel::FileExists("GProd_0.Txt"));
     EXPECT_TRUE(Boxes().empty());
     // Nothing is offered by the next order.
     NewOrder();
     EXPECT_TRUE(Boxes().empty());
-    EXPECT_EQ(ui().gProd->RowCount(), 0);
+    EXPECT_EQ(Ui().gProd->RowCount(), 0);
     // Its first item holds the store again, as the first item of any order does.
     EnterItem("1050");
-    EXPECT_FALSE(ui().Loja->isEnabled());
+    EXPECT_FALSE(Ui().Loja->isEnabled());
 }
 
 TEST_F(SendOrder, AFailedSendKeepsTheOrder) {
@@ -131,33 +131,33 @@ TEST_F(SendOrder, AFailedSendKeepsTheOrder) {
     server.Answer(ScriptedServer::Ok("OK"));
     StartOneStore();
     ComposeExample();
-    ui().Memo1->setPlainText("ENTREGAR\nPELA MANHA");
+    Ui().Memo1->setPlainText("ENTREGAR\nPELA MANHA");
     const std::string backup = ReadFile("GProd_0.Txt");
     const size_t listsBefore = RequestsWith("filtro=ctro").size();
-    Click(ui().B_Salva);
+    Click(Ui().B_Salva);
 
     ASSERT_EQ(Boxes().size(), 1u);
     EXPECT_EQ(Boxes()[0].icon, QMessageBox::Critical);
     EXPECT_TRUE(Boxes()[0].text.contains("500")) << Boxes()[0].text.toStdString();
-    EXPECT_EQ(Rows(ui().gProd), "1|1050|ARROZ TIPO 1 5KG|21,90|2|43,80;"
+    EXPECT_EQ(Rows(Ui().gProd), "1|1050|ARROZ TIPO 1 5KG|21,90|2|43,80;"
                                 "2|2210|FEIJAO PRETO 1KG|7,50|3|22,50;");
-    EXPECT_EQ(Text(ui().VLNota), "66,30");
-    EXPECT_EQ(Text(ui().Itens), "2");
-    EXPECT_EQ(ui().Memo1->toPlainText(), "ENTREGAR PELA MANHA");
-    EXPECT_FALSE(ui().B_Salva->isEnabled());
-    EXPECT_FALSE(ui().Loja->isEnabled());
+    EXPECT_EQ(Text(Ui().VLNota), "66,30");
+    EXPECT_EQ(Text(Ui().Itens), "2");
+    EXPECT_EQ(Ui().Memo1->toPlainText(), "ENTREGAR PELA MANHA");
+    EXPECT_FALSE(Ui().B_Salva->isEnabled());
+    EXPECT_FALSE(Ui().Loja->isEnabled());
     EXPECT_TRUE(window->IsCadastroShown());
     EXPECT_EQ(RequestsWith("filtro=ctro").size(), listsBefore);
     EXPECT_EQ(ReadFile("GProd_0.Txt"), backup);
     EXPECT_TRUE(torvel::FileExists("34+1021.Txt"));
 
     // The disabled button sends nothing; a new order brings the rows back and sends them.
-    Click(ui().B_Salva);
+    Click(Ui().B_Salva);
     EXPECT_EQ(Uploads().size(), 1u);
     NewOrder();
-    EXPECT_EQ(ui().gProd->RowCount(), 2);
-    EXPECT_TRUE(ui().B_Salva->isEnabled());
-    Click(ui().B_Salva);
+    EXPECT_EQ(Ui().gProd->RowCount(), 2);
+    EXPECT_TRUE(Ui().B_Salva->isEnabled());
+    Click(Ui().B_Salva);
     ASSERT_EQ(Uploads().size(), 2u);
     EXPECT_EQ(ReadFile("34+1021.Txt"), "1|1050|ARROZ TIPO 1 5KG|21,90|2|43,80|\r\n"
                                        "2|2210|FEIJAO PRETO 1KG|7,50|3|22,50|\r\n"
@@ -177,11 +177,11 @@ TEST_F(SendOrder, ASendCannotStartWhileOneRuns) {
     QMetaObject::invokeMethod(
         window.get(),
         [&] {
-            ranWhileSending = !ui().B_Salva->isEnabled();
-            emit ui().B_Salva->clicked();
+            ranWhileSending = !Ui().B_Salva->isEnabled();
+            emit Ui().B_Salva->clicked();
         },
         Qt::QueuedConnection);
-    Click(ui().B_Salva);
+    Click(Ui().B_Salva);
     EXPECT_TRUE(ranWhileSending);
     EXPECT_EQ(Uploads().size(), 1u);
     EXPECT_TRUE(Boxes().empty());
@@ -189,7 +189,7 @@ TEST_F(SendOrder, ASendCannotStartWhileOneRuns) {
     // Once it is over, the next order is sent.
     NewOrder();
     EnterItem("1050");
-    Click(ui().B_Salva);
+    Click(Ui().B_Salva);
     EXPECT_EQ(Uploads().size(), 2u);
     EXPECT_TRUE(Boxes().empty());
 }

@@ -202,8 +202,8 @@ protected:
 
     // The user picks a store in Loja.
     void Choose(int position) {
-        ui().Loja->setCurrentIndex(position);
-        emit ui().Loja->activated(position);
+        Ui().Loja->setCurrentIndex(position);
+        emit Ui().Loja->activated(position);
         Activate();
     }
 
@@ -240,8 +240,8 @@ protected:
     // " Novo Pedido." clicked with the mouse; the focus then is in cProd.
     void NewOrder() {
         Activate();
-        ASSERT_TRUE(ui().B_Novo->isEnabled());
-        Click(ui().B_Novo);
+        ASSERT_TRUE(Ui().B_Novo->isEnabled());
+        Click(Ui().B_Novo);
         ASSERT_TRUE(window->IsCadastroShown());
     }
 
@@ -249,18 +249,18 @@ protected:
     // quantity keeps the one the field shows.
     void EnterItem(const QString& code, const QString& quantity = {}) {
         Activate();
-        QTest::mouseClick(ui().cProd, Qt::LeftButton);
-        ASSERT_EQ(Focused(), ui().cProd);
-        ui().cProd->selectAll();
+        QTest::mouseClick(Ui().cProd, Qt::LeftButton);
+        ASSERT_EQ(Focused(), Ui().cProd);
+        Ui().cProd->selectAll();
         Type(code);
         Key(Qt::Key_Return);
-        ASSERT_EQ(Focused(), ui().Qtd) << "the lookup did not find " << code.toStdString();
+        ASSERT_EQ(Focused(), Ui().Qtd) << "the lookup did not find " << code.toStdString();
         if (!quantity.isEmpty())
             Type(quantity);
         Key(Qt::Key_Return);
-        ASSERT_EQ(Focused(), ui().B_Lancar);
+        ASSERT_EQ(Focused(), Ui().B_Lancar);
         Key(Qt::Key_Return);
-        ASSERT_EQ(Focused(), ui().cProd);
+        ASSERT_EQ(Focused(), Ui().cProd);
     }
 
     // The rows of a list, each "|"-joined, ";" after each.
@@ -310,7 +310,7 @@ protected:
     std::unique_ptr<TFCentral> window;
 
     // The controls of the window that `window` holds now.
-    const MainControls& ui() const {
+    const MainControls& Ui() const {
         if (!controls_ || controlsOf_ != window.get()) {
             controls_.reset();
             controlsOf_ = window.get();

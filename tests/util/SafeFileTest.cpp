@@ -14,7 +14,7 @@ namespace fs = std::filesystem;
 
 class SafeFileTest : public test::TempDirTest {};
 
-static int countEntries(const fs::path& dir) {
+static int CountEntries(const fs::path& dir) {
     int n = 0;
     for ([[maybe_unused]] auto& e : fs::directory_iterator(dir))
         ++n;
@@ -39,7 +39,7 @@ TEST_F(SafeFileTest, ReplacesAndReadsBackByteForByte) {
     EXPECT_EQ(ReadWholeFile("f.txt"), "");
     ReadWholeFileBuffer("f.txt", size);
     EXPECT_EQ(size, 0u);
-    EXPECT_EQ(countEntries("."), 1);
+    EXPECT_EQ(CountEntries("."), 1);
     EXPECT_TRUE(FileExists("f.txt"));
     EXPECT_FALSE(FileExists("g.txt"));
 }
@@ -61,7 +61,7 @@ TEST_F(SafeFileTest, FailuresKeepTheFormerFileAndLeaveNoTemporary) {
     setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, oldHandler);
     EXPECT_EQ(ReadWholeFile("keep.txt"), "old contents");
-    EXPECT_EQ(countEntries("."), 2);
+    EXPECT_EQ(CountEntries("."), 2);
     if (geteuid() != 0) { // root writes anywhere
         fs::permissions(".", fs::perms::owner_read | fs::perms::owner_exec);
         EXPECT_THROW(ReplaceFileSafely("keep.txt", "new"), FileError);
@@ -114,14 +114,14 @@ TEST_F(SafeFileTest, AReplacementKilledBeforeItsRenameLeavesATemporaryThatTheCle
     ASSERT_GT(child, 0);
     int status = 0;
     ASSERT_EQ(::waitpid(child, &status, 0), child);
-    ASSERT_EQ(countEntries("."), 2);
+    ASSERT_EQ(CountEntries("."), 2);
     // Files of the user's that only look alike stay.
     std::ofstream(".notes.Txt.ab12CD") << "x";
     std::ofstream("a.replacing-ab12CD") << "x";
     fs::create_directory(".dir.replacing-ab12CD");
     RemoveLeftoverReplacements(".");
     EXPECT_EQ(ReadWholeFile("GProd_0.Txt"), "former\r\n");
-    EXPECT_EQ(countEntries("."), 4);
+    EXPECT_EQ(CountEntries("."), 4);
     EXPECT_TRUE(FileExists(".notes.Txt.ab12CD"));
     EXPECT_TRUE(FileExists("a.replacing-ab12CD"));
     EXPECT_TRUE(fs::is_directory(".dir.replacing-ab12CD"));
