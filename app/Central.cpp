@@ -82,6 +82,7 @@ torvel::HttpTransport& TFCentral::Transport() {
 torvel::OrderApi& TFCentral::Api() {
     if (!api_) {
         Transport().SetCertificatesFile(Certificados);
+        Transport().SetProxy(Proxy);
         api_ = std::make_unique<torvel::OrderApi>(Transport(), Servidor);
     }
     return *api_;
@@ -216,10 +217,12 @@ void TFCentral::FormCreate() {
 void TFCentral::LoadConfig() {
     torvel::Config config = torvel::ReadConfig(torvel::ConfigFileToRead());
     Crf = config.crf;
-    if (Servidor != config.servidor || Certificados != config.certificados)
+    if (Servidor != config.servidor || Certificados != config.certificados ||
+        Proxy != config.proxy)
         api_.reset();
     Servidor = config.servidor;
     Certificados = config.certificados;
+    Proxy = config.proxy;
     Loja->clear();
     Stores.clear();
     for (const auto& store : config.stores) {

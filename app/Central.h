@@ -37,6 +37,7 @@ struct CentralRunState {
     std::vector<torvel::StoreEntry> Stores;
     std::string Servidor;
     std::string Certificados; // CA certificates trusted for https besides the system's
+    std::string Proxy;        // the PROXY key; "" for the environment's proxy variables
     std::string Ctro;
     int32_t UserId = 0;
     bool EditMode = false;
