@@ -133,8 +133,10 @@ struct HttpTransport::Impl : IoWait {
     bool Connect(const Url& url) {
         const ProxyAddress* proxy = route.proxy ? &*route.proxy : nullptr;
         // The endpoint override stands for the origin: a proxy is reached at its own address.
-        std::string host = proxy ? proxy->host : endpointOverride ? endpointOverride->host : url.host;
-        std::uint16_t port = proxy         ? proxy->port
+        std::string host = proxy              ? proxy->host
+                           : endpointOverride ? endpointOverride->host
+                                              : url.host;
+        std::uint16_t port = proxy              ? proxy->port
                              : endpointOverride ? endpointOverride->port
                                                 : url.port;
         std::string key = host + ":" + std::to_string(port);
@@ -180,7 +182,8 @@ struct HttpTransport::Impl : IoWait {
             std::string addresses;
             for (const auto& entry : *results) {
                 endpoints.push_back(entry.endpoint());
-                addresses += (addresses.empty() ? "" : ", ") + entry.endpoint().address().to_string();
+                addresses +=
+                    (addresses.empty() ? "" : ", ") + entry.endpoint().address().to_string();
             }
             Trace("Resolved " + host + " to " + addresses);
         }
@@ -225,9 +228,9 @@ struct HttpTransport::Impl : IoWait {
                                   });
             },
             deadline);
-        const ReplyHead head = ec ? ReplyHead{ec, 0, {}} : ReadReplyHead(buffer, [&](auto& into) {
-            return ReadSome(into, deadline);
-        });
+        const ReplyHead head =
+            ec ? ReplyHead{ec, 0, {}}
+               : ReadReplyHead(buffer, [&](auto& into) { return ReadSome(into, deadline); });
         if (!head.statusLine.empty())
             Trace("Tunnel: " + head.statusLine);
         if (auto failure = TunnelFailure(head, proxy)) {
@@ -383,17 +386,16 @@ struct HttpTransport::Impl : IoWait {
         const auto started = Steady::now();
         auto log = [&](std::string failure) {
             AppendToRequestLog({std::string(http::to_string(verb)), address,
-                                route.proxy ? "via " + route.proxy->Shown() : "direct",
-                                statusLine, sent, received, MillisecondsSince(started),
-                                std::move(failure)});
+                                route.proxy ? "via " + route.proxy->Shown() : "direct", statusLine,
+                                sent, received, MillisecondsSince(started), std::move(failure)});
         };
         try {
             route = ChooseProxy(url, proxySetting, std::getenv);
             Trace("Proxy: " + (route.proxy ? route.proxy->Shown() : std::string("direct")) + " (" +
                   route.reason + ")");
             auto req = BuildRequest(url, verb, version, std::move(body));
-            Trace("Request: " + std::string(req.method_string()) + " " +
-                  std::string(req.target()) + (version == 11 ? " HTTP/1.1" : " HTTP/1.0"));
+            Trace("Request: " + std::string(req.method_string()) + " " + std::string(req.target()) +
+                  (version == 11 ? " HTTP/1.1" : " HTTP/1.0"));
             std::string reply = Exchange(url, req);
             log({});
             return reply;

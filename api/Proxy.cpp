@@ -25,8 +25,8 @@ int HexValue(char c) {
 std::string PercentDecoded(std::string_view text) {
     std::string out;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 2 < text.size() &&
-            HexValue(text[i + 1]) >= 0 && HexValue(text[i + 2]) >= 0) {
+        if (text[i] == '%' && i + 2 < text.size() && HexValue(text[i + 1]) >= 0 &&
+            HexValue(text[i + 2]) >= 0) {
             out += static_cast<char>(HexValue(text[i + 1]) * 16 + HexValue(text[i + 2]));
             i += 2;
         } else {
@@ -102,9 +102,9 @@ std::string ProxyAddress::Authorization() const {
         return {};
     const std::string plain = user + ":" + password;
     std::vector<unsigned char> encoded(4 * ((plain.size() + 2) / 3) + 1);
-    const int n = EVP_EncodeBlock(encoded.data(),
-                                  reinterpret_cast<const unsigned char*>(plain.data()),
-                                  static_cast<int>(plain.size()));
+    const int n =
+        EVP_EncodeBlock(encoded.data(), reinterpret_cast<const unsigned char*>(plain.data()),
+                        static_cast<int>(plain.size()));
     return "Basic " + std::string(reinterpret_cast<const char*>(encoded.data()), std::size_t(n));
 }
 

@@ -51,13 +51,13 @@ ProxyChoice ChooseProxy(const Url& url, std::string_view configured, const Envir
 
 // What went wrong on the way through a proxy.
 enum class ProxyFailure {
-    NameNotFound,        // detail: the resolver's description
-    Unreachable,         // detail: the socket's description
-    WantsCredentials,    // 407 to a request without a user; detail: the status line
-    RefusedCredentials,  // 407 to a request with one; detail: the status line
-    RefusedTunnel,       // any other answer to CONNECT but 2xx; detail: the status line
-    Closed,              // closed before its answer to CONNECT was whole
-    Stalled,             // no whole answer to CONNECT within the connect bound
+    NameNotFound,       // detail: the resolver's description
+    Unreachable,        // detail: the socket's description
+    WantsCredentials,   // 407 (or 401 to CONNECT) without a user; detail: the status line
+    RefusedCredentials, // the same with one; detail: the status line
+    RefusedTunnel,      // any other answer to CONNECT but 2xx; detail: the status line
+    Closed,             // closed before its answer to CONNECT was whole
+    Stalled,            // no whole answer to CONNECT within the connect bound
 };
 
 // "Proxy connection failed: ...", naming the proxy (never its password).

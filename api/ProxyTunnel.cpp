@@ -11,8 +11,8 @@ namespace asio = boost::asio;
 namespace http = boost::beast::http;
 
 std::string TunnelRequest(const Url& url, const ProxyAddress& proxy) {
-    std::string request = "CONNECT " + url.Authority() + " HTTP/1.1\r\nHost: " + url.Authority() +
-                          "\r\n";
+    std::string request =
+        "CONNECT " + url.Authority() + " HTTP/1.1\r\nHost: " + url.Authority() + "\r\n";
     if (const std::string credentials = proxy.Authorization(); !credentials.empty())
         request += "Proxy-Authorization: " + credentials + "\r\n";
     return request + "\r\n";
@@ -28,7 +28,9 @@ std::optional<std::string> TunnelFailure(const ReplyHead& head, const ProxyAddre
         return ProxyFailureText(ProxyFailure::Closed, proxy);
     if (ec) // not HTTP, or past the header limits
         return ProxyFailureText(ProxyFailure::RefusedTunnel, proxy, FailureText(ec));
-    if (head.status == 407)
+    // Before the tunnel, only the proxy can ask for credentials; some proxies (tinyproxy) answer
+    // a wrong password with 401 rather than 407.
+    if (head.status == 407 || head.status == 401)
         return ProxyAuthenticationText(proxy, head.statusLine);
     if (head.status < 200 || head.status > 299)
         return ProxyFailureText(ProxyFailure::RefusedTunnel, proxy, head.statusLine);

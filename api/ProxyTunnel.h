@@ -19,7 +19,8 @@ std::string TunnelRequest(const Url& url, const ProxyAddress& proxy);
 // std::nullopt when the tunnel is open.
 std::optional<std::string> TunnelFailure(const ReplyHead& head, const ProxyAddress& proxy);
 
-// The text of a proxy's 407: it wants a user and password, or refused the ones it got.
+// The text of a proxy's 407 (or 401 to CONNECT): it wants a user and password, or refused the
+// ones it got.
 std::string ProxyAuthenticationText(const ProxyAddress& proxy, const std::string& statusLine);
 
 } // namespace torvel

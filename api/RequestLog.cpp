@@ -50,10 +50,11 @@ bool RequestLogOn() {
 }
 
 std::string RequestLogLine(const RequestLogEntry& entry) {
-    std::string line = entry.method + " " + entry.address + " " + entry.route + " " +
-                       (entry.statusLine.empty() ? "-" : std::to_string(StatusCode(entry.statusLine))) + " sent " + std::to_string(entry.sent) + " received " +
-                       std::to_string(entry.received) + " " +
-                       std::to_string(entry.milliseconds) + " ms";
+    std::string line =
+        entry.method + " " + entry.address + " " + entry.route + " " +
+        (entry.statusLine.empty() ? "-" : std::to_string(StatusCode(entry.statusLine))) + " sent " +
+        std::to_string(entry.sent) + " received " + std::to_string(entry.received) + " " +
+        std::to_string(entry.milliseconds) + " ms";
     if (!entry.failure.empty())
         line += " failed: " + OneLine(entry.failure);
     return line;

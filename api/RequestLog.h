@@ -8,9 +8,9 @@
 namespace torvel {
 
 struct RequestLogEntry {
-    std::string method;  // "GET", "POST"
-    std::string address; // as the caller gave it
-    std::string route;   // "via http://host:port" or "direct"
+    std::string method;     // "GET", "POST"
+    std::string address;    // as the caller gave it
+    std::string route;      // "via http://host:port" or "direct"
     std::string statusLine; // the reply's, "" when none arrived
     std::uint64_t sent = 0;
     std::uint64_t received = 0;

@@ -217,8 +217,7 @@ void TFCentral::FormCreate() {
 void TFCentral::LoadConfig() {
     torvel::Config config = torvel::ReadConfig(torvel::ConfigFileToRead());
     Crf = config.crf;
-    if (Servidor != config.servidor || Certificados != config.certificados ||
-        Proxy != config.proxy)
+    if (Servidor != config.servidor || Certificados != config.certificados || Proxy != config.proxy)
         api_.reset();
     Servidor = config.servidor;
     Certificados = config.certificados;
