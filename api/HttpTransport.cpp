@@ -362,6 +362,8 @@ struct HttpTransport::Impl : IoWait {
         requestDeadline = Steady::now() + requestTimeout;
         for (int attempt = 0;; ++attempt) {
             const bool reused = Connect(url);
+            Trace("Request: " + std::string(req.method_string()) + " " + std::string(req.target()) +
+                  (req.version() == 11 ? " HTTP/1.1" : " HTTP/1.0"));
             Reply reply;
             reply.error = Send(req);
             if (!reply.error)
@@ -394,8 +396,6 @@ struct HttpTransport::Impl : IoWait {
             Trace("Proxy: " + (route.proxy ? route.proxy->Shown() : std::string("direct")) + " (" +
                   route.reason + ")");
             auto req = BuildRequest(url, verb, version, std::move(body));
-            Trace("Request: " + std::string(req.method_string()) + " " + std::string(req.target()) +
-                  (version == 11 ? " HTTP/1.1" : " HTTP/1.0"));
             std::string reply = Exchange(url, req);
             log({});
             return reply;

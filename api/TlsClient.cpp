@@ -106,6 +106,9 @@ std::string TlsSessionText(SSL* ssl) {
 
 std::string PeerCertificateText(SSL* ssl) {
     X509* cert = SSL_get0_peer_certificate(ssl);
+    // After a failed verification only the chain as received is kept; its first is the leaf.
+    if (STACK_OF(X509)* chain = SSL_get_peer_cert_chain(ssl); !cert && chain && sk_X509_num(chain))
+        cert = sk_X509_value(chain, 0);
     if (!cert)
         return {};
     auto name = [](const X509_NAME* n) {
