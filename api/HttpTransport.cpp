@@ -56,6 +56,10 @@ struct RequestHeaders {
     std::string userAgent{kUserAgent};
 };
 
+char* NoVariables(const char*) {
+    return nullptr;
+}
+
 long long MillisecondsSince(Steady::time_point start) {
     return std::chrono::duration_cast<std::chrono::milliseconds>(Steady::now() - start).count();
 }
@@ -334,10 +338,8 @@ struct HttpTransport::Impl : IoWait {
         try {
             Reply reply = torvel::ReadReply(
                 buffer, [this](beast::flat_buffer& into) { return ReadSome(into); }, url, cookies);
-            if (!reply.error) {
-                statusLine = reply.statusLine;
-                Trace("Reply: " + reply.statusLine);
-            }
+            if (!reply.error)
+                Trace("Reply: " + (statusLine = reply.statusLine));
             if (!reply.error && !reply.reusable)
                 Close();
             return reply;
@@ -346,8 +348,7 @@ struct HttpTransport::Impl : IoWait {
             const std::string text = e.what();
             if (text.rfind("HTTP/", 0) != 0)
                 throw;
-            statusLine = text;
-            Trace("Reply: " + text);
+            Trace("Reply: " + (statusLine = text));
             // Plain http through a proxy: a 407 is the proxy's, not the server's.
             if (route.proxy && !url.Secure() && StatusCode(text) == 407)
                 throw TransportError(ProxyAuthenticationText(*route.proxy, text));
@@ -392,7 +393,9 @@ struct HttpTransport::Impl : IoWait {
                                 sent, received, MillisecondsSince(started), std::move(failure)});
         };
         try {
-            route = ChooseProxy(url, proxySetting, std::getenv);
+            // A test that pins the endpoint tests the direct road, whatever the machine's
+            // proxy variables say; a proxy set on the transport still applies.
+            route = ChooseProxy(url, proxySetting, endpointOverride ? NoVariables : std::getenv);
             Trace("Proxy: " + (route.proxy ? route.proxy->Shown() : std::string("direct")) + " (" +
                   route.reason + ")");
             auto req = BuildRequest(url, verb, version, std::move(body));

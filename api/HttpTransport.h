@@ -80,8 +80,9 @@ namespace testing {
 
 // Where every transport connects, whatever the address says; the request itself (target, Host
 // header, cookies) still follows the address. Lets tests run the real default host names
-// against a local server. std::nullopt goes back to the address's host and port. Returns the
-// setting it replaces.
+// against a local server. While it is set, the environment's proxy variables are not read; a
+// proxy set with SetProxy is still reached at its own address. std::nullopt goes back to the
+// address's host and port. Returns the setting it replaces.
 struct Endpoint {
     std::string host;
     std::uint16_t port = 0;

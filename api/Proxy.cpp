@@ -202,7 +202,12 @@ ProxyChoice ChooseProxy(const Url& url, std::string_view configured, const Envir
                 return choice;
             }
     }
-    choice.proxy = ParseProxyAddress(text);
+    try {
+        choice.proxy = ParseProxyAddress(text);
+    } catch (const TransportError& e) { // say where the address came from
+        std::string what = e.what();
+        throw TransportError(what.insert(what.find(':'), " in " + choice.reason));
+    }
     return choice;
 }
 

@@ -77,6 +77,13 @@ TEST(ProxyRules, AnAddressThatCannotBeUsedIsAClearError) {
             EXPECT_EQ(std::string(e.what()).find("secret"), std::string::npos);
         }
     }
+    try {
+        Route("https://orders.example.com/", {{"https_proxy", "socks5://p:1080"}});
+        ADD_FAILURE();
+    } catch (const TransportError& e) {
+        EXPECT_EQ(std::string(e.what()),
+                  "Invalid proxy address in https_proxy: only http:// proxies are supported.");
+    }
 }
 
 } // namespace
