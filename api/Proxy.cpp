@@ -109,9 +109,8 @@ std::string ProxyAddress::Authorization() const {
 }
 
 ProxyAddress ParseProxyAddress(std::string_view text) {
-    auto invalid = [&text](std::string_view why) {
-        // The text may hold a password: only its host part is worth showing, and it is not
-        // known yet, so the text is left out.
+    // The text may hold a password, so it is never shown.
+    auto invalid = [](std::string_view why) {
         return TransportError("Invalid proxy address: " + std::string(why) + ".");
     };
     for (char c : text)
