@@ -1,7 +1,6 @@
 #include "api/HttpTransport.h"
 
 #include <boost/asio/connect.hpp>
-#include <boost/asio/io_context.hpp>
 #include <boost/asio/ip/tcp.hpp>
 #include <boost/asio/ssl/context.hpp>
 #include <boost/beast/core/flat_buffer.hpp>
@@ -13,11 +12,15 @@
 #include <boost/beast/ssl/ssl_stream.hpp>
 
 #include <algorithm>
-#include <cstdio>
+#include <cstdlib>
 #include <utility>
 
 #include "api/CookieJar.h"
+#include "api/IoWait.h"
+#include "api/MultipartForm.h"
+#include "api/ProxyTunnel.h"
 #include "api/ReplyReader.h"
+#include "api/RequestLog.h"
 #include "api/TlsClient.h"
 #include "api/UploadFile.h"
 #include "util/Clock.h"
@@ -36,9 +39,6 @@ using Steady = std::chrono::steady_clock;
 
 namespace {
 
-// How long the io_context runs before the wait hook gets the thread back.
-constexpr auto kSlice = std::chrono::milliseconds(20);
-
 constexpr std::string_view kUserAgent = "Mozilla/3.0 (compatible; Indy Library)";
 constexpr std::string_view kInitialAccept =
     "text/html,application/xhtml+xml,application/xml;q=0.9,*/*;q=0.8";
@@ -56,30 +56,23 @@ struct RequestHeaders {
     std::string userAgent{kUserAgent};
 };
 
+char* NoVariables(const char*) {
+    return nullptr;
+}
+
+long long MillisecondsSince(Steady::time_point start) {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(Steady::now() - start).count();
+}
+
 // A broken kept connection: the server closed it while it was idle.
 bool IsStale(const error_code& ec) {
     return ec == http::error::end_of_stream || ec == asio::error::eof ||
            ec == asio::error::connection_reset || ec == asio::error::broken_pipe;
 }
 
-std::string TwoDigits(int value) {
-    char text[8];
-    std::snprintf(text, sizeof text, "%02d", value % 100);
-    return text;
-}
-
-// "mmddyyhhnnsszzz": month, day, two-digit year, hour, minute, second, milliseconds.
-std::string BoundaryStamp(const LocalTime& t) {
-    char millis[8];
-    std::snprintf(millis, sizeof millis, "%03d", t.millisecond % 1000);
-    return TwoDigits(t.month) + TwoDigits(t.day) + TwoDigits(t.year) + TwoDigits(t.hour) +
-           TwoDigits(t.minute) + TwoDigits(t.second) + millis;
-}
-
 } // namespace
 
-struct HttpTransport::Impl {
-    asio::io_context io;
+struct HttpTransport::Impl : IoWait {
     tcp::socket socket{io};
     std::unique_ptr<TlsStream> tls; // over `socket` while the kept connection is https
     std::string caFile;             // trusted besides the system's store
@@ -88,7 +81,12 @@ struct HttpTransport::Impl {
     beast::flat_buffer buffer;
     RequestHeaders headers;
     CookieJar cookies;
-    WaitHook hook;
+    TraceHook trace;
+    std::string proxySetting; // the PROXY key; "" for the environment
+    ProxyChoice route;        // of the request under way
+    std::uint64_t sent = 0;   // bytes of the request under way, tunnel included
+    std::uint64_t received = 0;
+    std::string statusLine; // of the reply under way, "" until one arrives
     std::chrono::milliseconds connectTimeout{10000};
     std::chrono::milliseconds silenceTimeout{60000};
     std::chrono::milliseconds requestTimeout{std::chrono::minutes(10)};
@@ -99,6 +97,11 @@ struct HttpTransport::Impl {
         return std::min(Steady::now() + wait, requestDeadline);
     }
     bool busy = false;
+
+    void Trace(const std::string& line) {
+        if (trace)
+            trace(line);
+    }
 
     void Close() {
         error_code ignored;
@@ -116,51 +119,6 @@ struct HttpTransport::Impl {
             f(socket);
     }
 
-    // Runs the io_context until one handler has run; false when nothing is left to run.
-    bool RunOne() {
-        if (io.stopped())
-            io.restart();
-        return io.run_one() > 0;
-    }
-
-    // Runs the operation that `start` begins until it completes or `deadline` passes,
-    // handing the thread to the wait hook about every slice. On time-out (or when the hook
-    // throws) `cancel` runs; with `drain` the cancelled operation is run to its end before
-    // returning, so that nothing it references outlives this call. Operations that cannot be
-    // drained promptly (name resolution) must only touch state they own.
-    template <class Start, class Cancel>
-    error_code Await(Start&& start, Steady::time_point deadline, Cancel&& cancel, bool drain) {
-        auto result = std::make_shared<std::optional<error_code>>();
-        start([result](error_code ec) { *result = ec; });
-        auto finishCancelled = [&] {
-            cancel();
-            while (drain && !*result && RunOne()) {
-            }
-        };
-        auto nextHook = Steady::now() + kSlice;
-        while (!*result) {
-            auto now = Steady::now();
-            if (now >= deadline) {
-                finishCancelled();
-                return asio::error::timed_out;
-            }
-            if (hook && now >= nextHook) {
-                try {
-                    hook();
-                } catch (...) {
-                    finishCancelled();
-                    throw;
-                }
-                nextHook = Steady::now() + kSlice;
-                continue;
-            }
-            if (io.stopped())
-                io.restart();
-            io.run_one_until(hook ? std::min(deadline, nextHook) : deadline);
-        }
-        return **result;
-    }
-
     // Closing the socket makes its pending operation complete at once (aborted); the caller
     // forgets the connection afterwards.
     error_code AwaitSocket(auto&& start, Steady::time_point deadline) {
@@ -173,14 +131,23 @@ struct HttpTransport::Impl {
             true);
     }
 
-    // Connects to the address's host and port, or keeps the open connection to them.
-    // Returns true when the kept connection is reused.
+    // Connects to the address's host and port, or to the proxy that the route names (for https
+    // through a tunnel to them), or keeps the open connection. Returns true when the kept
+    // connection is reused.
     bool Connect(const Url& url) {
-        std::string host = endpointOverride ? endpointOverride->host : url.host;
-        std::uint16_t port = endpointOverride ? endpointOverride->port : url.port;
+        const ProxyAddress* proxy = route.proxy ? &*route.proxy : nullptr;
+        // The endpoint override stands for the origin: a proxy is reached at its own address.
+        std::string host = proxy              ? proxy->host
+                           : endpointOverride ? endpointOverride->host
+                                              : url.host;
+        std::uint16_t port = proxy              ? proxy->port
+                             : endpointOverride ? endpointOverride->port
+                                                : url.port;
         std::string key = host + ":" + std::to_string(port);
+        if (proxy) // one proxy connection carries plain http to any origin
+            key = "proxy " + proxy->Authorization() + "@" + key;
         if (url.Secure())
-            key = "https://" + url.host + "@" + key;
+            key = "https://" + url.Authority() + "@" + key;
         if (socket.is_open() && key == connectedTo)
             return true;
         Close();
@@ -188,6 +155,12 @@ struct HttpTransport::Impl {
             tlsContext = std::make_unique<ssl::context>(MakeTlsContext(caFile));
 
         const auto deadline = Bound(connectTimeout);
+        // Past the proxy, what goes wrong is named as the proxy's failure.
+        auto fail = [&](ProxyFailure failure, const error_code& ec) {
+            Close();
+            throw TransportError(proxy ? ProxyFailureText(failure, *proxy, FailureText(ec))
+                                       : FailureText(ec));
+        };
         std::vector<tcp::endpoint> endpoints;
         error_code ec;
         auto address = asio::ip::make_address(host, ec);
@@ -209,26 +182,66 @@ struct HttpTransport::Impl {
                 },
                 deadline, [&resolver] { resolver.cancel(); }, false);
             if (ec)
-                throw TransportError(FailureText(ec));
-            for (const auto& entry : *results)
+                fail(ProxyFailure::NameNotFound, ec);
+            std::string addresses;
+            for (const auto& entry : *results) {
                 endpoints.push_back(entry.endpoint());
+                addresses +=
+                    (addresses.empty() ? "" : ", ") + entry.endpoint().address().to_string();
+            }
+            Trace("Resolved " + host + " to " + addresses);
         }
 
+        const auto started = Steady::now();
+        tcp::endpoint reached;
         ec = AwaitSocket(
             [&](auto done) {
                 asio::async_connect(socket, endpoints,
-                                    [done](error_code e, const tcp::endpoint&) { done(e); });
+                                    [done, &reached](error_code e, const tcp::endpoint& to) {
+                                        reached = to;
+                                        done(e);
+                                    });
             },
             deadline);
-        if (ec) {
-            Close();
-            throw TransportError(FailureText(ec));
-        }
+        if (ec)
+            fail(ProxyFailure::Unreachable, ec);
+        Trace("Connected to " + BracketedHost(reached.address().to_string()) + ":" +
+              std::to_string(reached.port()) + (proxy ? " (the proxy)" : "") + " in " +
+              std::to_string(MillisecondsSince(started)) + " ms");
         socket.set_option(tcp::no_delay(true), ec);
-        if (url.Secure())
+        if (url.Secure()) {
+            if (proxy)
+                Tunnel(url, *proxy, deadline);
             Handshake(url.host, deadline);
+        }
         connectedTo = key;
         return false;
+    }
+
+    // CONNECT through the proxy to the address's host and port, within the connect bound; on
+    // its 2xx answer the socket is a tunnel to the origin, and TLS begins.
+    void Tunnel(const Url& url, const ProxyAddress& proxy, Steady::time_point deadline) {
+        const std::string request = TunnelRequest(url, proxy);
+        Trace("Tunnel: " + request.substr(0, request.find('\r')));
+        error_code ec = AwaitSocket(
+            [&](auto done) {
+                asio::async_write(socket, asio::buffer(request),
+                                  [this, done](error_code e, std::size_t n) {
+                                      sent += n;
+                                      done(e);
+                                  });
+            },
+            deadline);
+        const ReplyHead head =
+            ec ? ReplyHead{ec, 0, {}}
+               : ReadReplyHead(buffer, [&](auto& into) { return ReadSome(into, deadline); });
+        if (!head.statusLine.empty())
+            Trace("Tunnel: " + head.statusLine);
+        if (auto failure = TunnelFailure(head, proxy)) {
+            Close();
+            throw TransportError(*failure);
+        }
+        buffer.clear(); // nothing comes before the server's first TLS record
     }
 
     // TLS on the connected socket, within what is left of the connect bound; the certificate
@@ -241,16 +254,25 @@ struct HttpTransport::Impl {
                 tls->async_handshake(ssl::stream_base::client, [done](error_code e) { done(e); });
             },
             deadline);
+        if (const std::string cert = PeerCertificateText(tls->native_handle()); !cert.empty())
+            Trace("Certificate: " + cert);
         if (ec) {
             std::string text = HandshakeFailureText(ec, tls->native_handle());
+            Trace("Verification: " + text);
             Close();
             throw TransportError(text);
         }
+        Trace("TLS: " + TlsSessionText(tls->native_handle()));
+        Trace("Verification: ok, the certificate is trusted and for " + host);
     }
 
     http::request<http::string_body> BuildRequest(const Url& url, http::verb verb, int version,
                                                   std::optional<std::string> body) {
-        http::request<http::string_body> req(verb, url.target, static_cast<unsigned>(version));
+        // Plain http through a proxy names the whole address; everything else stays as it is.
+        const bool proxied = route.proxy && !url.Secure();
+        const std::string target =
+            proxied ? url.scheme + "://" + url.HostHeader() + url.target : url.target;
+        http::request<http::string_body> req(verb, target, static_cast<unsigned>(version));
         // Beast writes fields in insertion order: insert each once, in wire order.
         auto add = [&req](http::field name, const std::string& value) {
             if (!value.empty())
@@ -266,6 +288,8 @@ struct HttpTransport::Impl {
         add(http::field::accept_encoding, headers.acceptEncoding);
         add(http::field::user_agent, headers.userAgent);
         add(http::field::cookie, cookies.HeaderFor(url.host, url.target, url.Secure()));
+        if (proxied)
+            add(http::field::proxy_authorization, route.proxy->Authorization());
         if (body)
             req.body() = std::move(*body);
         return req;
@@ -275,14 +299,18 @@ struct HttpTransport::Impl {
         return AwaitSocket(
             [&](auto done) {
                 OnStream([&](auto& stream) {
-                    http::async_write(stream, req, [done](error_code e, std::size_t) { done(e); });
+                    http::async_write(stream, req, [this, done](error_code e, std::size_t n) {
+                        sent += n;
+                        done(e);
+                    });
                 });
             },
             Bound(silenceTimeout));
     }
 
-    // One read of the socket into the buffer, bounded by the silence time-out.
-    error_code ReadSome(beast::flat_buffer& into) {
+    // One read of the socket into the buffer, bounded by the silence time-out (or `deadline`).
+    error_code ReadSome(beast::flat_buffer& into,
+                        std::optional<Steady::time_point> deadline = std::nullopt) {
         auto space = into.prepare(beast::read_size(into, kReplyReadBytes));
         std::size_t received = 0;
         error_code ec = AwaitSocket(
@@ -294,8 +322,9 @@ struct HttpTransport::Impl {
                     });
                 });
             },
-            Bound(silenceTimeout));
+            deadline ? *deadline : Bound(silenceTimeout));
         into.commit(received);
+        this->received += received;
         // Many servers close a TLS connection without its close_notify; that reads as the
         // close it is, as it does over plain http.
         if (tls && IsTlsClose(ec))
@@ -309,11 +338,20 @@ struct HttpTransport::Impl {
         try {
             Reply reply = torvel::ReadReply(
                 buffer, [this](beast::flat_buffer& into) { return ReadSome(into); }, url, cookies);
+            if (!reply.error)
+                Trace("Reply: " + (statusLine = reply.statusLine));
             if (!reply.error && !reply.reusable)
                 Close();
             return reply;
-        } catch (const TransportError&) {
+        } catch (const TransportError& e) {
             Close();
+            const std::string text = e.what();
+            if (text.rfind("HTTP/", 0) != 0)
+                throw;
+            Trace("Reply: " + (statusLine = text));
+            // Plain http through a proxy: a 407 is the proxy's, not the server's.
+            if (route.proxy && !url.Secure() && StatusCode(text) == 407)
+                throw TransportError(ProxyAuthenticationText(*route.proxy, text));
             throw;
         }
     }
@@ -325,6 +363,8 @@ struct HttpTransport::Impl {
         requestDeadline = Steady::now() + requestTimeout;
         for (int attempt = 0;; ++attempt) {
             const bool reused = Connect(url);
+            Trace("Request: " + std::string(req.method_string()) + " " + std::string(req.target()) +
+                  (req.version() == 11 ? " HTTP/1.1" : " HTTP/1.0"));
             Reply reply;
             reply.error = Send(req);
             if (!reply.error)
@@ -338,42 +378,49 @@ struct HttpTransport::Impl {
             throw TransportError(FailureText(ec));
         }
     }
-};
 
-namespace {
-
-// One request at a time, also when a second one is started from inside the wait hook.
-class BusyGuard {
-public:
-    explicit BusyGuard(bool& busy) : busy_(busy) {
-        if (busy_)
-            throw TransportError(std::string(kBusyText));
-        busy_ = true;
+    // Chooses the way to the server, sends the request and reads its reply; the request log
+    // gets its line either way.
+    std::string Perform(const std::string& address, const Url& url, http::verb verb, int version,
+                        std::optional<std::string> body) {
+        sent = received = 0;
+        statusLine.clear();
+        route = {};
+        const auto started = Steady::now();
+        auto log = [&](std::string failure) {
+            AppendToRequestLog({std::string(http::to_string(verb)), address,
+                                route.proxy ? "via " + route.proxy->Shown() : "direct", statusLine,
+                                sent, received, MillisecondsSince(started), std::move(failure)});
+        };
+        try {
+            // A test that pins the endpoint tests the direct road, whatever the machine's
+            // proxy variables say; a proxy set on the transport still applies.
+            route = ChooseProxy(url, proxySetting, endpointOverride ? NoVariables : std::getenv);
+            Trace("Proxy: " + (route.proxy ? route.proxy->Shown() : std::string("direct")) + " (" +
+                  route.reason + ")");
+            auto req = BuildRequest(url, verb, version, std::move(body));
+            std::string reply = Exchange(url, req);
+            log({});
+            return reply;
+        } catch (const TransportError& e) {
+            log(e.what());
+            throw;
+        }
     }
-    ~BusyGuard() { busy_ = false; }
-    BusyGuard(const BusyGuard&) = delete;
-    BusyGuard& operator=(const BusyGuard&) = delete;
-
-private:
-    bool& busy_;
 };
-
-} // namespace
 
 HttpTransport::HttpTransport() : impl_(std::make_unique<Impl>()) {}
 
 HttpTransport::~HttpTransport() = default;
 
 std::string HttpTransport::Get(const std::string& url) {
-    BusyGuard guard(impl_->busy);
-    const Url parsed = ParseUrl(url);
-    auto req = impl_->BuildRequest(parsed, http::verb::get, 11, std::nullopt);
-    return impl_->Exchange(parsed, req);
+    BusyGuard guard(impl_->busy, kBusyText);
+    return impl_->Perform(url, ParseUrl(url), http::verb::get, 11, std::nullopt);
 }
 
 void HttpTransport::PostFile(const std::string& url, const std::string& fieldName,
                              const std::string& filePath, const std::string& contentType) {
-    BusyGuard guard(impl_->busy);
+    BusyGuard guard(impl_->busy, kBusyText);
     const Url parsed = ParseUrl(url);
     // These go into the part head: a line break would forge part headers.
     for (const std::string* value : {&fieldName, &filePath, &contentType})
@@ -387,23 +434,14 @@ void HttpTransport::PostFile(const std::string& url, const std::string& fieldNam
     headers.connection.clear();
     headers.contentType.clear();
     headers.contentEncoding = "multipart/form-data";
-    const std::string boundary = "--------" + BoundaryStamp(LocalNow());
+    const std::string boundary = MultipartBoundary(LocalNow());
     headers.contentType = "multipart/form-data; boundary=" + boundary;
 
     UploadFile file(filePath);
-    std::string content = file.ReadAll();
-    std::string body;
-    body.reserve(content.size() + 256);
-    body += "--" + boundary + "\r\n";
-    body += "Content-Disposition: form-data; name=\"" + fieldName + "\"; filename=\"" + filePath +
-            "\"\r\n";
-    body += "Content-Type: " + contentType + "\r\n\r\n";
-    body += content;
-    body += "\r\n--" + boundary + "--\r\n";
+    std::string body = MultipartBody(boundary, fieldName, filePath, contentType, file.ReadAll());
 
     headers.connection = "keep-alive";
-    auto req = impl_->BuildRequest(parsed, http::verb::post, 10, std::move(body));
-    impl_->Exchange(parsed, req);
+    impl_->Perform(url, parsed, http::verb::post, 10, std::move(body));
 }
 
 void HttpTransport::SetCertificatesFile(std::string pemFile) {
@@ -417,6 +455,18 @@ void HttpTransport::SetCertificatesFile(std::string pemFile) {
 
 void HttpTransport::SetWaitHook(WaitHook hook) {
     impl_->hook = std::move(hook);
+}
+
+void HttpTransport::SetProxy(std::string proxy) {
+    if (proxy == impl_->proxySetting)
+        return;
+    if (!impl_->busy)
+        impl_->Close();
+    impl_->proxySetting = std::move(proxy);
+}
+
+void HttpTransport::SetTraceHook(TraceHook hook) {
+    impl_->trace = std::move(hook);
 }
 
 void HttpTransport::SetTimeouts(std::chrono::milliseconds connect,

@@ -52,6 +52,20 @@ public:
     // kTimedOutText too. Default: 10 minutes, room for a large catalogue on a slow line.
     void SetRequestTimeout(std::chrono::milliseconds whole);
 
+    // The PROXY key of Config.Ini, "http://[user:password@]host[:port]"; "" takes the proxy from
+    // the environment as curl does (https_proxy, http_proxy, all_proxy, no_proxy: see
+    // ChooseProxy). Plain http goes to the proxy with the whole address in the request line;
+    // https goes through a CONNECT tunnel, inside which TLS is verified as on a direct
+    // connection. The connect bound covers the proxy, its answer to CONNECT and the handshake.
+    // An address that cannot be used fails the next request.
+    void SetProxy(std::string proxy);
+
+    // Called with one line for each step of a request as it happens (the proxy and why, name
+    // resolution, the connection and its time, the tunnel, TLS and the certificate, the request
+    // line, the status line), so that a store's IT can see where it goes wrong.
+    using TraceHook = std::function<void(const std::string& line)>;
+    void SetTraceHook(TraceHook hook);
+
     bool Busy() const;
 
     // Closes the kept connection, if any (not while a request runs).
@@ -66,8 +80,9 @@ namespace testing {
 
 // Where every transport connects, whatever the address says; the request itself (target, Host
 // header, cookies) still follows the address. Lets tests run the real default host names
-// against a local server. std::nullopt goes back to the address's host and port. Returns the
-// setting it replaces.
+// against a local server. While it is set, the environment's proxy variables are not read; a
+// proxy set with SetProxy is still reached at its own address. std::nullopt goes back to the
+// address's host and port. Returns the setting it replaces.
 struct Endpoint {
     std::string host;
     std::uint16_t port = 0;

@@ -214,8 +214,43 @@ Reply ReadReply(beast::flat_buffer& buffer, const ReplySource& source, const Url
             return reply;
         // Bytes beyond the reply would be taken for the next one: do not reuse then.
         reply.reusable = parser->keep_alive() && buffer.size() == 0;
+        reply.statusLine = parser->StatusLine();
         reply.body = std::move(parser->Body());
         return reply;
+    }
+}
+
+int StatusCode(std::string_view statusLine) {
+    const auto blank = statusLine.find(' ');
+    if (blank == std::string_view::npos || statusLine.size() < blank + 4)
+        return 0;
+    int code = 0;
+    for (char c : statusLine.substr(blank + 1, 3)) {
+        if (c < '0' || c > '9')
+            return 0;
+        code = code * 10 + (c - '0');
+    }
+    return code;
+}
+
+ReplyHead ReadReplyHead(beast::flat_buffer& buffer, const ReplySource& source) {
+    if (buffer.capacity() < kReplyReadBytes)
+        buffer.reserve(kReplyReadBytes);
+    ReplyHead head;
+    std::size_t interimLines = 0;
+    bool gotAny = false;
+    for (;;) {
+        ReplyParser parser(interimLines);
+        parser.skip(true); // what follows a 2xx answer to CONNECT is the tunnel, not a body
+        head.error = ReadUntil(
+            buffer, source, parser, [&] { return parser.is_header_done(); }, gotAny);
+        if (head.error)
+            return head;
+        head.status = parser.Status();
+        head.statusLine = parser.StatusLine();
+        if (head.status / 100 != 1 || head.status == 101)
+            return head;
+        interimLines = parser.Lines() + 1;
     }
 }
 

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 
 #include "api/CookieJar.h"
 #include "api/Url.h"
@@ -40,7 +41,16 @@ struct Reply {
     bool gotAny = false;
     // The connection may carry the next request: the reply allows it and nothing follows it.
     bool reusable = false;
-    std::string body; // as received
+    std::string statusLine; // as received
+    std::string body;       // as received
+};
+
+// The head of a proxy's answer to CONNECT: no body follows a 2xx one, and whatever else it says,
+// the connection is closed next.
+struct ReplyHead {
+    boost::system::error_code error; // a failed read, or bytes that are not an HTTP head
+    int status = 0;
+    std::string statusLine; // as received
 };
 
 // Reads the reply to a request for `url`, starting with what `buffer` already holds; bytes
@@ -49,5 +59,12 @@ struct Reply {
 // received for its text.
 Reply ReadReply(boost::beast::flat_buffer& buffer, const ReplySource& source, const Url& url,
                 CookieJar& cookies);
+
+// The code of a status line as received ("HTTP/1.1 404 Not Found" gives 404), 0 when it has none.
+int StatusCode(std::string_view statusLine);
+
+// Reads the head of the answer to CONNECT, interim (1xx) replies skipped, within the same
+// header limits (a reply past them is an error here, not a throw).
+ReplyHead ReadReplyHead(boost::beast::flat_buffer& buffer, const ReplySource& source);
 
 } // namespace torvel

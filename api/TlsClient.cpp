@@ -4,7 +4,9 @@
 #include <boost/asio/ip/address.hpp>
 #include <boost/asio/ssl/error.hpp>
 
+#include <openssl/bio.h>
 #include <openssl/err.h>
+#include <openssl/x509.h>
 #include <openssl/x509_vfy.h>
 
 #include "api/TransportError.h"
@@ -95,6 +97,35 @@ std::string HandshakeFailureText(const boost::system::error_code& ec, SSL* ssl) 
             return std::string("SSL negotiation failed: ") + reason + ".";
         return "SSL negotiation failed: " + ec.message() + ".";
     }
+}
+
+std::string TlsSessionText(SSL* ssl) {
+    const char* cipher = SSL_get_cipher_name(ssl);
+    return std::string(SSL_get_version(ssl)) + ", " + (cipher ? cipher : "no cipher");
+}
+
+std::string PeerCertificateText(SSL* ssl) {
+    X509* cert = SSL_get0_peer_certificate(ssl);
+    // After a failed verification only the chain as received is kept; its first is the leaf.
+    if (STACK_OF(X509)* chain = SSL_get_peer_cert_chain(ssl); !cert && chain && sk_X509_num(chain))
+        cert = sk_X509_value(chain, 0);
+    if (!cert)
+        return {};
+    auto name = [](const X509_NAME* n) {
+        char text[512];
+        X509_NAME_oneline(n, text, sizeof text);
+        return std::string(text);
+    };
+    std::string expiry;
+    if (BIO* bio = BIO_new(BIO_s_mem())) {
+        ASN1_TIME_print(bio, X509_get0_notAfter(cert));
+        char* data = nullptr;
+        const long n = BIO_get_mem_data(bio, &data);
+        expiry.assign(data, static_cast<std::size_t>(n));
+        BIO_free(bio);
+    }
+    return "subject " + name(X509_get_subject_name(cert)) + ", issuer " +
+           name(X509_get_issuer_name(cert)) + ", expires " + expiry;
 }
 
 bool IsTlsClose(const boost::system::error_code& ec) {

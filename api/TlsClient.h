@@ -33,6 +33,11 @@ void PrepareTlsConnection(SSL* ssl, const std::string& host);
 // "SSL negotiation failed: certificate verify failed (self-signed certificate)."
 std::string HandshakeFailureText(const boost::system::error_code& ec, SSL* ssl);
 
+// For a trace of the connection: "TLSv1.3, TLS_AES_256_GCM_SHA384".
+std::string TlsSessionText(SSL* ssl);
+// For a trace: the server certificate's subject, issuer and expiry, "" when it sent none.
+std::string PeerCertificateText(SSL* ssl);
+
 // A read error that is the peer's close of a TLS stream, with or without its close_notify.
 bool IsTlsClose(const boost::system::error_code& ec);
 

@@ -15,11 +15,21 @@ bool IsControl(unsigned char c) {
 
 } // namespace
 
+std::string BracketedHost(const std::string& host) {
+    return host.find(':') != std::string::npos ? "[" + host + "]" : host;
+}
+
 std::string Url::HostHeader() const {
-    std::string header = host.find(':') != std::string::npos ? "[" + host + "]" : host;
+    std::string header = BracketedHost(host);
     if (port != DefaultPort())
         header.append(":").append(std::to_string(port)); // see the end of ParseUrl
     return header;
+}
+
+std::string Url::Authority() const {
+    std::string authority = BracketedHost(host);
+    authority.append(":").append(std::to_string(port));
+    return authority;
 }
 
 Url ParseUrl(std::string_view address) {

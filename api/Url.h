@@ -19,7 +19,12 @@ struct Url {
     std::uint16_t DefaultPort() const { return Secure() ? 443 : 80; }
     // "host", or "host:port" when the port is not the scheme's default.
     std::string HostHeader() const;
+    // "host:port" always with the port, as CONNECT names it.
+    std::string Authority() const;
 };
+
+// The host as an address writes it: an IPv6 literal in brackets, anything else as it is.
+std::string BracketedHost(const std::string& host);
 
 // "\" becomes "/"; scheme (http or https; http when absent), host, optional ":" port up to the next
 // "/" or

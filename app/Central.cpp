@@ -214,7 +214,7 @@ void TFCentral::FormCreate() {
 void TFCentral::LoadConfig() {
     torvel::Config config = torvel::ReadConfig(torvel::ConfigFileToRead());
     session_.Crf = config.crf;
-    session_.SetServer(config.servidor, config.certificados);
+    session_.SetServer(config.servidor, config.certificados, config.proxy);
     Loja->clear();
     session_.Stores.clear();
     for (const auto& store : config.stores) {

@@ -61,6 +61,7 @@ Config ReadConfig(const std::string& path) {
         config.stores.push_back(MakeStoreEntry(entry));
     config.servidor = ProfileString(text, "CONFIGURACAO", "SERVIDOR");
     config.certificados = ProfileString(text, "CONFIGURACAO", "CERTIFICADOS");
+    config.proxy = ProfileString(text, "CONFIGURACAO", "PROXY");
     if (!config.certificados.empty() && config.certificados.front() != '/') {
         size_t slash = path.rfind('/');
         if (slash != std::string::npos)

@@ -1,4 +1,5 @@
-// Config.Ini: the user's document number and the stores this installation may act for.
+// Config.Ini: the user's document number, the stores this installation may act for, and the
+// way to the order server.
 #pragma once
 
 #include "orders/Session.h"
@@ -23,6 +24,9 @@ struct Config {
     // CERTIFICADOS: a PEM file of CA certificates trusted for https besides the system's; a
     // relative name is taken from the folder of the file it was read from. "" when not set.
     std::string certificados;
+    // PROXY: "http://[user:password@]host[:port]" of the HTTP proxy; "" when not set, and then
+    // the environment's proxy variables apply.
+    std::string proxy;
 };
 // Reads the file; a missing file reads as an empty configuration.
 Config ReadConfig(const std::string& path);

@@ -2,8 +2,9 @@
 // whatever folder the desktop started it in.
 #pragma once
 
-#include <functional>
 #include <string>
+
+#include "util/Environment.h"
 
 namespace torvel {
 
@@ -12,9 +13,6 @@ struct InstalledPlaces {
     std::string dataDir;           // the current directory: catalogue, backups, order files
     std::string machineConfigFile; // the machine-wide Config.Ini, read only; "" when none exists
 };
-
-// Reads one environment variable; nullptr when it is not set.
-using Environment = std::function<const char*(const char*)>;
 
 // The places under the XDG base-directory rules: $XDG_CONFIG_HOME/UniTorvel (default
 // ~/.config/UniTorvel), $XDG_DATA_HOME/UniTorvel (default ~/.local/share/UniTorvel), and the first

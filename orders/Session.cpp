@@ -15,11 +15,13 @@ StoreEntry MakeStoreEntry(std::string_view text) {
 Session::Session() = default;
 Session::~Session() = default;
 
-void Session::SetServer(const std::string& servidor, const std::string& certificados) {
-    if (servidor == servidor_ && certificados == certificados_)
+void Session::SetServer(const std::string& servidor, const std::string& certificados,
+                        const std::string& proxy) {
+    if (servidor == servidor_ && certificados == certificados_ && proxy == proxy_)
         return;
     servidor_ = servidor;
     certificados_ = certificados;
+    proxy_ = proxy;
     api_.reset();
 }
 
@@ -36,6 +38,7 @@ OrderApi& Session::Api() {
     }
     if (!api_) {
         transport_->SetCertificatesFile(certificados_);
+        transport_->SetProxy(proxy_);
         api_ = std::make_unique<OrderApi>(*transport_, servidor_);
     }
     return *api_;

@@ -33,9 +33,10 @@ public:
     std::string Ctro;   // the id of the store whose check was asked for last
     int32_t UserId = 0; // what the store check accepted last
 
-    // The order server and the CA file trusted besides the system's; a change takes effect at the
-    // next request.
-    void SetServer(const std::string& servidor, const std::string& certificados);
+    // The order server, the CA file trusted besides the system's and the PROXY key ("" for the
+    // environment's proxy variables); a change takes effect at the next request.
+    void SetServer(const std::string& servidor, const std::string& certificados,
+                   const std::string& proxy);
     // Runs while a request waits (the windows repaint then).
     void SetWaitHook(std::function<void()> hook);
     // Made at the first request, over one transport for the whole run.
@@ -44,6 +45,7 @@ public:
 private:
     std::string servidor_;
     std::string certificados_;
+    std::string proxy_;
     std::function<void()> waitHook_;
     std::unique_ptr<HttpTransport> transport_;
     std::unique_ptr<OrderApi> api_;

@@ -1,20 +1,26 @@
 // Fault injection: the transport against a scripted server that breaks its replies in every way
-// we could think of. Each scenario runs on Get and on PostFile with a short silence bound and
-// must end in time with the expected failure text, or with the body when the reply is valid;
-// over http, and again over https through a TLS front, where it must end the same way. The TLS
-// rows break the TLS itself: certificates that must be refused, a server that is not TLS, a
-// handshake that stalls.
+// we could think of. Each scenario is a named case that runs on Get and on PostFile with a short
+// silence bound and must end in time with the expected failure text, or with the body when the
+// reply is valid; over http, and again over https through a TLS front, where it must end the same
+// way. The TLS rows break the TLS itself: certificates that must be refused, a server that is not
+// TLS, a handshake that stalls. The proxy rows make the scripted server a proxy that answers
+// badly, to a plain request or to CONNECT.
 // Replies that a server sends and then closes on are also read from memory by the reply reader
 // alone, as the fuzzer reads them, which must come to the same end as the socket path.
+// The last case prints the table's counts for the CI summary.
 #include "api/HttpTransport.h"
 #include "api/TlsClient.h"
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdio>
 #include <fstream>
 #include <optional>
+#include <set>
 
+#include "tests/support/EndpointGuard.h"
+#include "tests/support/EnvGuard.h"
 #include "tests/support/ReplyBytes.h"
 #include "tests/support/ScriptedServer.h"
 #include "tests/support/TempDir.h"
@@ -42,6 +48,8 @@ const std::string kBodyTooLarge = "The reply's body is larger than 256 MiB.";
 const std::string kNotHttp = "The server's reply is not valid HTTP (";
 
 const std::string kVerifyFailed = "SSL negotiation failed: certificate verify failed (";
+const std::string kProxyFailed = "Proxy connection failed: ";
+const std::string k407 = "HTTP/1.1 407 Proxy Authentication Required";
 
 // Which TLS a row is about; None rows run over http and over a trusted https alike.
 enum class Tls {
@@ -55,6 +63,13 @@ enum class Tls {
     NoCaFile,   // the client's certificates file is missing
 };
 
+// Whether the scripted server is the origin or a proxy in front of it.
+enum class Via {
+    Direct,
+    Proxy,  // a proxy for a plain http address
+    Tunnel, // a proxy asked to CONNECT for an https address
+};
+
 enum class Kind {
     Reply,   // the server answers with `reply`
     Refused, // nobody listens on the port
@@ -64,11 +79,18 @@ enum class Kind {
 struct Scenario {
     std::string name;
     ServerReply reply;
-    std::string failure; // "" when the request succeeds
+    std::string failure; // "" when the request succeeds; "{proxy}" stands for its host:port
     std::string body;    // the body Get returns on success
     Kind kind = Kind::Reply;
     Tls tls = Tls::None;
+    Via via = Via::Direct;
+    std::string proxyUser = {}; // "user:password@" in the proxy's address
 };
+
+// What a row's case shows for its parameter: its name, not its bytes.
+void PrintTo(const Scenario& s, std::ostream* out) {
+    *out << s.name;
+}
 
 ServerReply Bytes(std::string bytes, bool close = false) {
     ServerReply r;
@@ -258,14 +280,111 @@ std::vector<Scenario> Scenarios() {
          Tls::Stalls},
         {"https: the certificates file is missing", Bytes(kOk),
          "Cannot read the certificates file \"missing.pem\".", "", Kind::Reply, Tls::NoCaFile},
+        {"proxy: nobody listens",
+         {},
+         kProxyFailed + "cannot reach the proxy {proxy} (Connection refused).",
+         "",
+         Kind::Refused,
+         Tls::None,
+         Via::Proxy},
+        {"proxy: 407 to a plain request", Bytes(ScriptedServer::Reply(k407, "")),
+         kProxyFailed + "the proxy {proxy} wants a user name and password (" + k407 + ").", "",
+         Kind::Reply, Tls::None, Via::Proxy},
+        {"proxy: 407 to CONNECT", Bytes(ScriptedServer::Reply(k407, "denied")),
+         kProxyFailed + "the proxy {proxy} wants a user name and password (" + k407 + ").", "",
+         Kind::Reply, Tls::None, Via::Tunnel},
+        {"proxy: 407 to CONNECT with a password", Bytes(ScriptedServer::Reply(k407, "")),
+         kProxyFailed + "the proxy {proxy} refused the user name and password (" + k407 + ").", "",
+         Kind::Reply, Tls::None, Via::Tunnel, "clerk:wrong@"},
+        {"proxy: 403 to CONNECT", Bytes(ScriptedServer::Reply("HTTP/1.1 403 Filtered", "no")),
+         kProxyFailed + "the proxy {proxy} refused the tunnel (HTTP/1.1 403 Filtered).", "",
+         Kind::Reply, Tls::None, Via::Tunnel},
+        {"proxy: closes after CONNECT", Cut(kOk, 0),
+         kProxyFailed + "the proxy {proxy} closed the connection.", "", Kind::Reply, Tls::None,
+         Via::Tunnel},
+        {"proxy: closes inside its answer to CONNECT",
+         Cut("HTTP/1.1 200 Connection established\r\n\r\n", 20),
+         kProxyFailed + "the proxy {proxy} closed the connection.", "", Kind::Reply, Tls::None,
+         Via::Tunnel},
+        {"proxy: stalls in CONNECT", Silent(),
+         kProxyFailed + "the proxy {proxy} did not answer in time.", "", Kind::Reply, Tls::None,
+         Via::Tunnel},
+        {"proxy: answers CONNECT, then stalls in the handshake",
+         Bytes("HTTP/1.1 200 Connection established\r\n\r\n"), std::string(kTlsStalledText), "",
+         Kind::Reply, Tls::None, Via::Tunnel},
     };
 }
 
-class TransportFaults : public test::TempDirTest {
+// One run of a scenario: the reply it gets, over http or https, by Get or PostFile; or, with
+// `fromMemory`, the reply's bytes read without a socket.
+struct RunPlan {
+    ServerReply reply;
+    bool https = false;
+    bool post = false;
+    bool fromMemory = false;
+};
+
+// Every run a scenario makes; the case runs them and the summary counts them.
+std::vector<RunPlan> Plan(const Scenario& s) {
+    std::vector<ServerReply> replies{s.reply};
+    if (s.kind == Kind::Split) {
+        replies.clear();
+        for (std::size_t at = 1; at < s.reply.bytes.size(); ++at) {
+            ServerReply r = s.reply;
+            r.pieceSize = at;
+            r.pieceDelay = 1ms;
+            replies.push_back(r);
+        }
+    }
+    std::vector<RunPlan> plan;
+    for (std::size_t i = 0; i < replies.size(); ++i) {
+        // Every direct row once more over https; of the splits every eighth position, which
+        // still cuts the reply across TLS records in many places. A proxy row is about one.
+        for (bool https : {false, true}) {
+            const bool runs = s.via != Via::Direct
+                                  ? https == (s.via == Via::Tunnel)
+                                  : (https ? s.tls != Tls::None || i % 8 == 0 : s.tls == Tls::None);
+            if (runs)
+                for (bool post : {false, true})
+                    plan.push_back({replies[i], https, post, false});
+        }
+    }
+    // Replies that end in a close must read the same without a socket.
+    const bool closes = s.reply.closeAfter || s.reply.cutAt != std::string::npos;
+    if (s.tls == Tls::None && s.via == Via::Direct && s.kind != Kind::Refused &&
+        !s.reply.neverAnswer && s.reply.pieceDelay == 0ms &&
+        (closes || s.failure.empty() || s.failure.rfind("HTTP/", 0) == 0))
+        plan.push_back({s.reply, false, false, true});
+    return plan;
+}
+
+// "https: a CA the client does not trust" becomes "https_a_CA_the_client_does_not_trust".
+std::string CaseName(const ::testing::TestParamInfo<Scenario>& info) {
+    std::string name;
+    for (char c : info.param.name) {
+        if (std::isalnum(static_cast<unsigned char>(c)))
+            name += c;
+        else if (!name.empty() && name.back() != '_')
+            name += '_';
+    }
+    while (!name.empty() && name.back() == '_')
+        name.pop_back();
+    return name;
+}
+
+class TransportFaults : public test::TempDirTest, public ::testing::WithParamInterface<Scenario> {
 protected:
     void SetUp() override {
         TempDirTest::SetUp();
         std::ofstream("34+1021.Txt", std::ios::binary) << "1|123|Parafuso|0,10|5|0,50\r\n";
+        // The system's trust store stays out of the table: no row needs it, and every transport
+        // would read all of it. Nor may the machine's proxy settings reach a row.
+        std::ofstream("no-cas.pem");
+        env.Set("SSL_CERT_FILE", "no-cas.pem");
+        env.Set("SSL_CERT_DIR", Dir().string());
+        for (const char* name : {"https_proxy", "HTTPS_PROXY", "http_proxy", "all_proxy",
+                                 "ALL_PROXY", "no_proxy", "NO_PROXY"})
+            env.Set(name, std::nullopt);
     }
 
     struct Run {
@@ -274,9 +393,11 @@ protected:
         Steady::duration elapsed;
     };
 
-    static Run Request(bool post, const std::string& url, const std::string& caFile) {
+    static Run Request(bool post, const std::string& url, const std::string& caFile,
+                       const std::string& proxy) {
         HttpTransport transport;
         transport.SetCertificatesFile(caFile);
+        transport.SetProxy(proxy);
         transport.SetTimeouts(1s, kSilence);
         transport.SetRequestTimeout(kWhole);
         Run run;
@@ -293,129 +414,137 @@ protected:
         return run;
     }
 
-    static void Check(const Scenario& s, const Run& run, bool post) {
-        if (s.failure == kNotHttp) {
+    static void Check(const Scenario& s, const std::string& failure, const Run& run, bool post) {
+        if (failure == kNotHttp) {
             EXPECT_EQ(run.failure.rfind(kNotHttp, 0), 0u) << run.failure;
         } else {
-            EXPECT_EQ(run.failure, s.failure);
+            EXPECT_EQ(run.failure, failure);
         }
-        if (s.failure.empty() && !post) {
+        if (failure.empty() && !post) {
             EXPECT_EQ(run.body, s.body);
         }
         EXPECT_LT(run.elapsed, kBound);
-        if (s.failure == kTimedOut) {
+        if (failure == kTimedOut) {
             EXPECT_GE(run.elapsed, kSilence);
         }
     }
+
+    // One run against its own server, and TLS front or proxy where the row asks for one.
+    void RunOnce(const Scenario& s, const RunPlan& run, const test::TestCertificates& certs,
+                 const std::string& refusedHostPort) {
+        const std::string target = "/api/torvel/upload.php";
+        ScriptedServer server;
+        if (s.kind != Kind::Refused && s.tls != Tls::Stalls)
+            server.Answer(run.reply);
+        std::string url = server.Url(target);
+        std::string caFile = certs.caFile;
+        std::string proxy;
+        std::optional<test::TlsFront> front;
+        std::optional<test::EndpointGuard> endpoint;
+        switch (s.tls) {
+        case Tls::None:
+            if (run.https && s.via == Via::Direct)
+                front.emplace(certs.trusted, server.Port());
+            break;
+        case Tls::Untrusted:
+            front.emplace(certs.trusted, server.Port());
+            caFile.clear();
+            break;
+        case Tls::NoCaFile:
+            front.emplace(certs.trusted, server.Port());
+            caFile = "missing.pem";
+            break;
+        case Tls::SelfSigned:
+            front.emplace(certs.selfSigned, server.Port());
+            break;
+        case Tls::Expired:
+            front.emplace(certs.expired, server.Port());
+            break;
+        case Tls::OtherHost:
+            front.emplace(certs.otherHost, server.Port());
+            break;
+        case Tls::NotTls:
+        case Tls::Stalls:
+            url = "https://" + server.HostPort() + target;
+            break;
+        }
+        if (front)
+            url = front->Url(target);
+        // A name, so that the name is what is checked; the endpoint guard takes it to the front
+        // without asking the machine's resolver.
+        if (s.tls == Tls::OtherHost) {
+            url = "https://store.torvel.test:" + std::to_string(front->Port()) + target;
+            endpoint.emplace("127.0.0.1", front->Port());
+        }
+        std::string proxyHostPort = server.HostPort();
+        if (s.kind == Kind::Refused) {
+            if (s.via == Via::Direct)
+                url = (run.https ? "https://" : "http://") + refusedHostPort + target;
+            else
+                proxyHostPort = refusedHostPort;
+        }
+        if (s.via != Via::Direct) {
+            // The proxy is asked for a server it never reaches: only its answers count.
+            url = (run.https ? "https://" : "http://") + std::string("store.torvel.test") + target;
+            proxy = "http://" + s.proxyUser + proxyHostPort;
+        }
+        std::string failure = s.failure;
+        if (auto at = failure.find("{proxy}"); at != std::string::npos)
+            failure.replace(at, 7, proxyHostPort);
+        Check(s, failure, Request(run.post, url, caFile, proxy), run.post);
+    }
+
+    test::EnvGuard env;
 };
 
-TEST_F(TransportFaults, EveryScenarioEndsInTimeWithItsOutcome) {
-    std::string refusedUrl;
+TEST_P(TransportFaults, EndsInTimeWithItsOutcome) {
+    const Scenario& s = GetParam();
+    std::string refusedHostPort;
     {
         ScriptedServer gone;
-        refusedUrl = gone.Url("/api/torvel/upload.php");
+        refusedHostPort = gone.HostPort();
     }
     test::TestCertificates certs(Dir());
-    // The system's trust store stays out of the table: no row needs it, and every transport
-    // would read all of it.
-    std::ofstream("no-cas.pem");
-    ::setenv("SSL_CERT_FILE", "no-cas.pem", 1);
-    ::setenv("SSL_CERT_DIR", Dir().c_str(), 1);
+    for (const RunPlan& run : Plan(s)) {
+        SCOPED_TRACE("pieces of " + std::to_string(run.reply.pieceSize));
+        if (run.fromMemory) {
+            SCOPED_TRACE("from memory");
+            Run result;
+            auto start = Steady::now();
+            try {
+                result.body = test::ReadReplyBytes(
+                    std::string_view(run.reply.bytes).substr(0, run.reply.cutAt));
+            } catch (const TransportError& e) {
+                result.failure = e.what();
+            }
+            result.elapsed = Steady::now() - start;
+            Check(s, s.failure, result, false);
+            continue;
+        }
+        SCOPED_TRACE(run.https ? "https" : "http");
+        SCOPED_TRACE(run.post ? "PostFile" : "Get");
+        RunOnce(s, run, certs, refusedHostPort);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, TransportFaults, ::testing::ValuesIn(Scenarios()), CaseName);
+
+// The CI summary's line: the table's rows and the runs they make, as the cases above run them.
+TEST(TransportFaultTable, CountsItsRows) {
     int scenarios = 0;
     int runs = 0;
     int httpsRuns = 0;
+    std::set<std::string> names;
     for (const Scenario& s : Scenarios()) {
-        SCOPED_TRACE(s.name);
         ++scenarios;
-        std::vector<ServerReply> replies{s.reply};
-        if (s.kind == Kind::Split) {
-            replies.clear();
-            for (std::size_t at = 1; at < s.reply.bytes.size(); ++at) {
-                ServerReply r = s.reply;
-                r.pieceSize = at;
-                r.pieceDelay = 1ms;
-                replies.push_back(r);
-            }
-        }
-        for (std::size_t i = 0; i < replies.size(); ++i) {
-            const ServerReply& reply = replies[i];
-            SCOPED_TRACE("pieces of " + std::to_string(reply.pieceSize));
-            // Every row once more over https; of the splits every eighth position, which still
-            // cuts the reply across TLS records in many places.
-            for (bool https : {false, true}) {
-                if (https ? (s.tls == Tls::None && i % 8 != 0) : s.tls != Tls::None)
-                    continue;
-                SCOPED_TRACE(https ? "https" : "http");
-                for (bool post : {false, true}) {
-                    SCOPED_TRACE(post ? "PostFile" : "Get");
-                    ScriptedServer server;
-                    if (s.kind != Kind::Refused && s.tls != Tls::Stalls)
-                        server.Answer(reply);
-                    const std::string target = "/api/torvel/upload.php";
-                    std::string url = server.Url(target);
-                    std::string caFile = certs.caFile;
-                    std::optional<test::TlsFront> front;
-                    switch (s.tls) {
-                    case Tls::None:
-                        if (https)
-                            front.emplace(certs.trusted, server.Port());
-                        break;
-                    case Tls::Untrusted:
-                        front.emplace(certs.trusted, server.Port());
-                        caFile.clear();
-                        break;
-                    case Tls::NoCaFile:
-                        front.emplace(certs.trusted, server.Port());
-                        caFile = "missing.pem";
-                        break;
-                    case Tls::SelfSigned:
-                        front.emplace(certs.selfSigned, server.Port());
-                        break;
-                    case Tls::Expired:
-                        front.emplace(certs.expired, server.Port());
-                        break;
-                    case Tls::OtherHost:
-                        front.emplace(certs.otherHost, server.Port());
-                        break;
-                    case Tls::NotTls:
-                    case Tls::Stalls:
-                        url = "https://" + server.HostPort() + target;
-                        break;
-                    }
-                    if (front)
-                        url = front->Url(target);
-                    if (s.tls == Tls::OtherHost) // a name, so that the name is what is checked
-                        url = "https://localhost:" + std::to_string(front->Port()) + target;
-                    if (s.kind == Kind::Refused)
-                        url = (https ? "https" : "http") + refusedUrl.substr(4);
-                    Check(s, Request(post, url, caFile), post);
-                    ++runs;
-                    httpsRuns += https;
-                }
-            }
-        }
-        // Replies that end in a close must read the same without a socket.
-        const bool closes = s.reply.closeAfter || s.reply.cutAt != std::string::npos;
-        if (s.tls == Tls::None && s.kind != Kind::Refused && !s.reply.neverAnswer &&
-            s.reply.pieceDelay == 0ms &&
-            (closes || s.failure.empty() || s.failure.rfind("HTTP/", 0) == 0)) {
-            SCOPED_TRACE("from memory");
-            Run run;
-            auto start = Steady::now();
-            try {
-                run.body =
-                    test::ReadReplyBytes(std::string_view(s.reply.bytes).substr(0, s.reply.cutAt));
-            } catch (const TransportError& e) {
-                run.failure = e.what();
-            }
-            run.elapsed = Steady::now() - start;
-            Check(s, run, false);
+        names.insert(CaseName({s, 0}));
+        for (const RunPlan& run : Plan(s)) {
             ++runs;
+            httpsRuns += run.https;
         }
     }
-    ::unsetenv("SSL_CERT_FILE");
-    ::unsetenv("SSL_CERT_DIR");
     EXPECT_GE(scenarios, 30);
+    EXPECT_EQ(names.size(), std::size_t(scenarios)) << "two rows share a case name";
     std::printf("transport faults: %d scenarios, %d runs, %d of them over https\n", scenarios, runs,
                 httpsRuns);
 }

@@ -13,6 +13,7 @@
 
 #include "tests/support/ClockGuard.h"
 #include "tests/support/EndpointGuard.h"
+#include "tests/support/EnvGuard.h"
 #include "tests/support/ScriptedServer.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestCertificates.h"
@@ -444,11 +445,9 @@ TEST_F(TransportTls, TheSystemStoreAndTheCertificatesFileAreBothTrusted) {
     }
     {
         // OpenSSL's default paths follow SSL_CERT_FILE, as they do for every OpenSSL program.
-        ::setenv("SSL_CERT_FILE", certs->caFile.c_str(), 1);
+        test::EnvGuard trustStore("SSL_CERT_FILE", certs->caFile);
         HttpTransport transport;
-        std::string body = transport.Get(front.Url("/"));
-        ::unsetenv("SSL_CERT_FILE");
-        EXPECT_EQ(body, "ok");
+        EXPECT_EQ(transport.Get(front.Url("/")), "ok");
     }
     HttpTransport transport;
     transport.SetCertificatesFile("missing.pem");
