@@ -3,12 +3,14 @@
 // back.
 #include "catalogue/CatalogueFile.h"
 #include "catalogue/Procura_Prod.h"
+#include "controls/Accessibility.h"
 #include "controls/FlEdit.h"
 #include "controls/GListView.h"
 #include "orders/OrderEditorPage.h"
 #include "orders/OrderLines.h"
 #include "orders/PageHost.h"
 #include "orders/Session.h"
+#include "orders/SpokenText.h"
 #include "util/Cp1252QString.h"
 #include "util/Dialogs.h"
 #include "util/Errors.h"
@@ -21,22 +23,39 @@
 
 namespace torvel::orders {
 
+// The focus goes back to the code first: a reader then hears it arrive there, with what the
+// code field says, before the field is emptied.
 void OrderEditorPage::ClearEntry(const char* quantity) {
+    cProd->setFocus();
     cProd->SetText("");
     Descricao->clear();
     UND->clear();
     vUnit->setText("0,00");
     Qtd->SetText(quantity);
     vTotal->setText("0,00");
-    cProd->setFocus();
+    SayOnFocus(Qtd, {});
 }
 
 void OrderEditorPage::ShowItemCount() {
     Itens->setText(QString::number(gProd->RowCount()));
 }
 
+void OrderEditorPage::SayItem(int row, bool altered) {
+    SayOnFocus(cProd,
+               ToQString(SpokenItem(gProd->GetCell(1, row), gProd->GetCell(3, row),
+                                    gProd->GetCell(5, row), gProd->GetCell(6, row), altered,
+                                    FromQString(Itens->text()), FromQString(VLNota->text()))));
+}
+
+void OrderEditorPage::ForgetSaid() {
+    for (QWidget* field :
+         {static_cast<QWidget*>(cProd), static_cast<QWidget*>(Qtd), static_cast<QWidget*>(gProd)})
+        SayOnFocus(field, {});
+}
+
 void OrderEditorPage::ResetOrder() {
     EditMode = false; // its row is gone
+    ForgetSaid();
     gProd->Clear();
     ItemCounter = 0;
     VLNota->setText("0,00");
@@ -55,6 +74,7 @@ void OrderEditorPage::RecomputeOrderTotal() {
 
 void OrderEditorPage::B_NovoClick() {
     EditMode = false; // the rows being altered are about to go
+    ForgetSaid();
     gProd->Clear();
     host_.ShowEditorPage();
     B_Lancar->setEnabled(true);
@@ -88,6 +108,9 @@ void OrderEditorPage::LookupProduct() {
         Descricao->setText(ToQString(product[3]));
         UND->setText(ToQString(product[5]));
         vUnit->setText(ToQString(CommaDecimal(product[6])));
+        SayOnFocus(cProd, {});
+        SayOnFocus(Qtd,
+                   ToQString(SpokenLookup(product[3], product[5], FromQString(vUnit->text()))));
         Qtd->setFocus();
     }
     if (match.missingField >= 0)
@@ -96,7 +119,12 @@ void OrderEditorPage::LookupProduct() {
         UND->clear();
         vUnit->setText("0,00");
         Descricao->setText("Produto Nao Encontrado");
+        SayOnFocus(Qtd, {});
         cProd->setFocus();
+        // The focus comes back to the code while it was leaving it: it does not move for the
+        // reader, who is told what was not found where it is.
+        ReportFocusWhenSettled(cProd);
+        SayWhileFocused(cProd, Descricao->text());
     }
 }
 
@@ -125,6 +153,7 @@ void OrderEditorPage::B_LancarClick() {
             EditRow);
         RecomputeOrderTotal();
         ShowItemCount();
+        SayItem(EditRow, true);
         ClearEntry("1,00");
         EditMode = false;
     } else {
@@ -140,6 +169,7 @@ void OrderEditorPage::B_LancarClick() {
         VLNota->setText(
             ToQString(FormatAmount(ParseNumber(total) + ParseNumber(FromQString(VLNota->text())))));
         ShowItemCount();
+        SayItem(gProd->RowCount(), false);
         ClearEntry("1");
         ++ItemCounter;
     }
@@ -170,6 +200,8 @@ void OrderEditorPage::ExcluirItem1Click() {
     RecomputeOrderTotal();
     ItemCounter = gProd->RowCount() + 1;
     ShowItemCount();
+    SayWhileFocused(gProd, ToQString(SpokenDeletion(row, FromQString(Itens->text()),
+                                                    FromQString(VLNota->text()))));
 }
 
 void OrderEditorPage::B_CancelaClick() {

@@ -3,9 +3,12 @@
 // item and field exit to its handler.
 #include "orders/OrderEditorPage.h"
 
+#include "controls/Accessibility.h"
 #include "controls/FlEdit.h"
 #include "controls/FormWidgets.h"
 #include "controls/GListView.h"
+#include "orders/SpokenText.h"
+#include "util/Cp1252QString.h"
 #include "util/Dialogs.h"
 
 #include <QAction>
@@ -212,6 +215,7 @@ void OrderEditorPage::Build() {
     Memo1->setAccessibleName(QString::fromUtf8("Observações"));
     Memo1->setGeometry(12, 32, 436, 120);
     Memo1->setTabChangesFocus(true);
+    SayOnFocus(Memo1, ToQString(SpokenLimit(kMaxObservationChars)));
     Button1 = MakeButton(OBS, "Button1", "ESC - Fechar", "", QRect(328, 158, 120, 32),
                          QStyle::SP_DialogCloseButton);
     OBS->setVisible(false);
@@ -242,7 +246,7 @@ void OrderEditorPage::Connect() {
     // the end of what was just typed or pasted.
     QTextDocument* observations = Memo1->document();
     connect(observations, &QTextDocument::contentsChange, this,
-            [observations](int position, int, int added) {
+            [observations, memo = Memo1](int position, int, int added) {
                 const int length = observations->characterCount() - 1; // without the last break
                 const int excess = length - kMaxObservationChars;
                 if (excess <= 0 || added <= 0)
@@ -253,6 +257,7 @@ void OrderEditorPage::Connect() {
                 cursor.setPosition(std::max(position, end - excess));
                 cursor.setPosition(end, QTextCursor::KeepAnchor);
                 cursor.removeSelectedText();
+                SayWhileFocused(memo, ToQString(SpokenLimit(kMaxObservationChars)));
             });
 }
 

@@ -67,6 +67,12 @@ private:
     void ShowItemCount();
     // The entry line emptied for the next item, with `quantity` in Qtd; the focus to cProd.
     void ClearEntry(const char* quantity);
+    // What a screen reader hears when the focus returns to cProd: the row just entered or
+    // written back, and the order after it. A reader reads only what gets the focus: the labels
+    // that show the same are never read by themselves.
+    void SayItem(int row, bool altered);
+    // What was said of an order does not carry over to the next one.
+    void ForgetSaid();
     // The order emptied once it is sent or cancelled: no rows, no total, the store free again.
     void ResetOrder();
     // Writes the backup file of the chosen store with every row of gProd, then deletes the

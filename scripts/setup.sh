@@ -11,6 +11,7 @@ packages=(
     clang libclang-rt-14-dev clang-format
     xvfb xauth xdotool x11-utils imagemagick curl tinyproxy
     sqlite3
+    orca speech-dispatcher at-spi2-core dbus bsdutils
     # the stand-ins for the designs' fonts (controls/Fonts.cpp)
     fonts-dejavu-core fonts-dejavu-extra fonts-liberation2
     dpkg-dev file desktop-file-utils appstream

@@ -79,6 +79,40 @@ TEST_F(Accessibility, ReadersHearWhatTheWindowsShow) {
     EXPECT_EQ(menu->child(1)->text(QAccessible::Name), "Excluir Item");
 }
 
+// A field says, when the focus comes to it, what the entry has just done; nothing of it is left
+// for the next item or the next order. (What Orca really speaks: tests/e2e/screen_reader.sh.)
+TEST_F(Accessibility, FieldsSayWhatTheEntryDidAndForgetIt) {
+    Start();
+    NewOrder();
+    Ui().cProd->selectAll();
+    Type("1050");
+    Key(Qt::Key_Return);
+    ASSERT_EQ(Focused(), Ui().Qtd);
+    EXPECT_EQ(Description(Ui().Qtd), "ARROZ TIPO 1 5KG, PCT, 21,90");
+    Type("2");
+    Key(Qt::Key_Return);
+    Key(Qt::Key_Return);
+    ASSERT_EQ(Focused(), Ui().cProd);
+    EXPECT_EQ(Description(Ui().cProd),
+              QString::fromUtf8("Item 1 lançado: ARROZ TIPO 1 5KG, quantidade 2, total 43,80. "
+                                "Itens 1, Valor Total 43,80."));
+    EXPECT_EQ(Description(Ui().Qtd), "");
+    Type("1051");
+    Key(Qt::Key_Return);
+    ASSERT_EQ(Focused(), Ui().cProd);
+#if QT_VERSION < QT_VERSION_CHECK(6, 8, 0)
+    EXPECT_EQ(Description(Ui().cProd), "Produto Nao Encontrado");
+#endif
+    Click(Ui().B_Cancela);
+    EXPECT_EQ(Description(Ui().cProd), "");
+    // A lookup that finds the product leaves nothing on the code field.
+    QTest::mouseClick(Ui().cProd, Qt::LeftButton);
+    Ui().cProd->selectAll();
+    Type("1050");
+    Key(Qt::Key_Return);
+    EXPECT_EQ(Description(Ui().cProd), "");
+}
+
 TEST_F(Accessibility, LargerWindowsGiveTheRoomToTheLists) {
     Start();
     // The time fits the issue date column.

@@ -1,10 +1,11 @@
 // The texts and files behind the order editor: item rows, totals, descriptions from the
-// catalogue, the order file and the backup file names.
+// catalogue, the order file and the backup file names, and what a screen reader is given to say.
 #include "catalogue/CatalogueFile.h"
 #include "controls/RowList.h"
 #include "orders/BackupFile.h"
 #include "orders/OrderFile.h"
 #include "orders/OrderLines.h"
+#include "orders/SpokenText.h"
 #include "tests/support/TempDir.h"
 #include "util/Errors.h"
 #include "util/SafeFile.h"
@@ -255,6 +256,24 @@ TEST_F(BackupFiles, RemovingAMissingFileIsNoFailureButAStuckOneIs) {
         EXPECT_EQ(std::string(e.what()).rfind("Cannot delete file \"GProd_1.Txt\". ", 0), 0u)
             << e.what();
     }
+}
+
+// What a screen reader says is program text: Windows-1252 bytes, the cells as the row holds
+// them, no separator left dangling when the catalogue has no unit.
+TEST(SpokenText, SentencesOfTheEditor) {
+    EXPECT_EQ(SpokenLookup("FEIJAO PRETO 1KG", "KG", "7,50"), "FEIJAO PRETO 1KG, KG, 7,50");
+    EXPECT_EQ(SpokenLookup("SACOLA", "", "0,10"), "SACOLA, 0,10");
+    const std::string sugar = "A\xC7\xDA"
+                              "CAR"; // AÇÚCAR
+    EXPECT_EQ(SpokenItem("3", sugar, "1,5", "6,75", false, "3", "30,25"),
+              "Item 3 lan\xE7"
+              "ado: " +
+                  sugar + ", quantidade 1,5, total 6,75. Itens 3, Valor Total 30,25.");
+    EXPECT_EQ(SpokenItem("1", "ARROZ", "5", "127,00", true, "1", "127,00"),
+              "Item 1 alterado: ARROZ, quantidade 5, total 127,00. Itens 1, Valor Total 127,00.");
+    EXPECT_EQ(SpokenDeletion(2, "1", "76,20"), "Item 2 exclu\xED"
+                                               "do. Itens 1, Valor Total 76,20.");
+    EXPECT_EQ(SpokenLimit(100), "Limite de 100 caracteres");
 }
 
 } // namespace
