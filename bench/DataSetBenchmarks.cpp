@@ -14,12 +14,18 @@
 #include "controls/GListView.h"
 #include "orders/OrderListPage.h"
 #include "tests/support/ConfigGuards.h"
+#include "util/Dialogs.h"
 
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
+#include <QApplication>
+#include <QClipboard>
 #include <QCoreApplication>
+#include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QPushButton>
 
 #include <cstdio>
 #include <cstring>
@@ -56,6 +62,19 @@ size_t CountLinesOfFile(const std::string& path) {
          (p = static_cast<const char*>(std::memchr(p, '\n', size_t(end - p)))); ++p)
         ++lines;
     return lines;
+}
+
+// `count` codes of kStore spread over the catalogue file of the current directory.
+std::vector<std::string> ListCodes(size_t count) {
+    const torvel::CatalogueRecords records = torvel::CatalogueLoad();
+    std::vector<std::string> codes;
+    const size_t step = std::max<size_t>(1, records.size() / count);
+    for (size_t i = 0; i < records.size() && codes.size() < count; i += step)
+        if (records[i].size() > 6 && records[i][0] == kStore)
+            codes.emplace_back(records[i][1]);
+    if (codes.size() < count)
+        throw std::runtime_error("the catalogue has too few products of the store");
+    return codes;
 }
 
 // Times one external command per iteration; fails when it does.
@@ -177,6 +196,57 @@ void Registrar::RegisterAll() {
         });
         AddRow("LookupProduct scan, " + n + " products", fig, ref, "grep -F of the line start",
                main || info.products == 1000000 ? Goal::RatioAtMost : Goal::None, 1.5);
+    }
+
+    // An order from a pasted list of 1,000 codes, through the editor page, against 1,000 lookups
+    // of one code each as "OK" makes them.
+    if (main) {
+        const auto fig =
+            Register("OrderFromList/" + n, [](benchmark::State& state, DataSetFixture& s) {
+                ChangeDir(s.Work());
+                if (!fs::exists(torvel::kCatalogueFileName))
+                    fs::copy_file(fs::path(s.Dir()) / torvel::kCatalogueFileName,
+                                  torvel::kCatalogueFileName);
+                std::string list;
+                for (const std::string& code : ListCodes(1000))
+                    list += code + "\t2\r\n";
+                // No backup of an earlier run to offer.
+                for (const auto& entry : fs::directory_iterator("."))
+                    if (entry.path().filename().string().rfind("GProd_", 0) == 0)
+                        fs::remove(entry.path());
+                QWidget& window = s.Central();
+                Control<QPushButton>(window, "B_Novo").click();
+                torvel::testing::Boxes().clear();
+                auto& cProd = Control<TFloatEdit>(window, "cProd");
+                const auto& gProd = Control<TGListView>(window, "gProd");
+                QGuiApplication::clipboard()->setText(QString::fromLatin1(list));
+                for (auto _ : state) {
+                    QKeyEvent paste(QEvent::KeyPress, Qt::Key_V, Qt::ControlModifier);
+                    QApplication::sendEvent(&cProd, &paste);
+                    state.PauseTiming();
+                    const int rows = gProd.RowCount();
+                    auto& boxes = torvel::testing::Boxes();
+                    const bool answered =
+                        boxes.size() == 2 && boxes[1].text.startsWith("1000 itens");
+                    boxes.clear();
+                    Control<QPushButton>(window, "B_Cancela").click();
+                    if (rows != 1000 || !answered)
+                        throw std::runtime_error("the list did not become 1000 rows");
+                    state.ResumeTiming();
+                }
+            });
+        const auto ref = Register(
+            "OrderFromList/" + n + "/lookups",
+            [](benchmark::State& state, DataSetFixture& s) {
+                ChangeDir(s.Dir());
+                const std::vector<std::string> codes = ListCodes(1000);
+                for (auto _ : state)
+                    for (const std::string& code : codes)
+                        benchmark::DoNotOptimize(torvel::LookupInCatalogue(kStore, code));
+            },
+            1);
+        AddRow("order from a list, 1000 lines, " + n + " products", fig, ref,
+               "1000 lookups as \"OK\" does them", Goal::RatioAtMost, 0.1);
     }
 
     // Opening the search window: load, sort, show. The first opening of a run sorts; later

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <unordered_map>
 
 namespace torvel {
 namespace {
@@ -279,10 +280,13 @@ ProductMatch FindLastProduct(const CatalogueRecords& records, std::string_view s
     return result;
 }
 
-CatalogueLookup LookupInCatalogue(std::string_view store, std::string_view code) {
+namespace {
+
+// Reads the catalogue file of the current directory in pieces of about a megabyte and hands the
+// records of each piece to `scan`, in file order, until it returns false or the file ends.
+template <class Scan> void ScanCatalogueFile(Scan&& scan) {
     constexpr size_t kPiece = 1 << 20;
     FileReader file(kCatalogueFileName);
-    CatalogueLookup result;
     std::string text; // the lines not scanned yet
     for (bool atEnd = false; !atEnd;) {
         // Read on until the text holds a LF, so that it can be cut after one: the records of
@@ -308,16 +312,67 @@ CatalogueLookup LookupInCatalogue(std::string_view store, std::string_view code)
         std::string rest(text, cut);
         text.resize(cut);
         const CatalogueRecords records(std::move(text));
+        if (!scan(records))
+            break;
+        text = std::move(rest);
+    }
+}
+
+} // namespace
+
+CatalogueLookup LookupInCatalogue(std::string_view store, std::string_view code) {
+    CatalogueLookup result;
+    ScanCatalogueFile([&](const CatalogueRecords& records) {
         const ProductMatch match = FindLastProduct(records, store, code);
         if (match.record >= 0)
             result.record = records[size_t(match.record)].Fields();
-        if (match.missingField >= 0) {
+        if (match.missingField >= 0)
             result.missingField = match.missingField;
-            break;
-        }
-        text = std::move(rest);
-    }
+        return match.missingField < 0;
+    });
     return result;
+}
+
+std::vector<CatalogueLookup> LookupManyInCatalogue(std::string_view store,
+                                                   const std::vector<std::string>& codes) {
+    std::vector<CatalogueLookup> results(codes.size());
+    // Each distinct code once, with the positions that asked for it; a code whose scan has
+    // stopped leaves the table.
+    std::unordered_map<std::string_view, std::vector<size_t>> wanted;
+    for (size_t i = 0; i < codes.size(); ++i)
+        wanted[codes[i]].push_back(i);
+    auto settle = [&](const std::vector<size_t>& positions, auto&& apply) {
+        for (size_t p : positions)
+            apply(results[p]);
+    };
+    ScanCatalogueFile([&](const CatalogueRecords& records) {
+        for (size_t i = 0; i < records.size() && !wanted.empty(); ++i) {
+            const CatalogueRecord record = records[i];
+            if (record.size() < 2) {
+                // No code to compare: every scan still going stops here.
+                for (const auto& [code, positions] : wanted)
+                    settle(positions, [](CatalogueLookup& r) { r.missingField = 1; });
+                wanted.clear();
+                break;
+            }
+            const auto found = wanted.find(record[1]);
+            if (found == wanted.end() || record[0] != store)
+                continue;
+            int missing = -1;
+            for (int needed : {3, 5, 6})
+                if (missing < 0 && record.size() <= size_t(needed))
+                    missing = needed;
+            if (missing >= 0) {
+                settle(found->second, [missing](CatalogueLookup& r) { r.missingField = missing; });
+                wanted.erase(found);
+                continue;
+            }
+            const std::vector<std::string> fields = record.Fields();
+            settle(found->second, [&fields](CatalogueLookup& r) { r.record = fields; });
+        }
+        return !wanted.empty();
+    });
+    return results;
 }
 
 } // namespace torvel

@@ -118,6 +118,11 @@ struct CatalogueLookup {
 };
 CatalogueLookup LookupInCatalogue(std::string_view store, std::string_view code);
 
+// LookupInCatalogue for each of `codes`, in one reading of the file: the answer at each position
+// is the one that LookupInCatalogue gives for the code at that position.
+std::vector<CatalogueLookup> LookupManyInCatalogue(std::string_view store,
+                                                   const std::vector<std::string>& codes);
+
 // Reads a catalogue text line by line by the text-list rule: a NUL byte ends the text; lines
 // end at CR, LF or CR LF; a break at the very end adds no empty line; the empty text has no
 // lines. Within a line every "|" is a break of the same rule, so an empty line has no fields, a

@@ -157,23 +157,29 @@ void OrderEditorPage::B_LancarClick() {
         ClearEntry("1,00");
         EditMode = false;
     } else {
-        // An alteration whose row is gone enters the item as a new row.
-        EditMode = false;
-        if (ItemCounter == 0) {
-            ItemCounter = 1;
-            host_.LockStore(true); // the order stays with its store
-        }
-        gProd->AddRow(OrderLineText(std::to_string(gProd->RowCount() + 1), code, description, price,
-                                    quantity, total),
-                      -1);
-        VLNota->setText(
-            ToQString(FormatAmount(ParseNumber(total) + ParseNumber(FromQString(VLNota->text())))));
-        ShowItemCount();
-        SayItem(gProd->RowCount(), false);
-        ClearEntry("1");
-        ++ItemCounter;
+        AddItem(code, description, price, quantity, total);
     }
     WriteBackup();
+}
+
+void OrderEditorPage::AddItem(const std::string& code, const std::string& description,
+                              const std::string& price, const std::string& quantity,
+                              const std::string& total) {
+    // An alteration whose row is gone enters the item as a new row.
+    EditMode = false;
+    if (ItemCounter == 0) {
+        ItemCounter = 1;
+        host_.LockStore(true); // the order stays with its store
+    }
+    gProd->AddRow(OrderLineText(std::to_string(gProd->RowCount() + 1), code, description, price,
+                                quantity, total),
+                  -1);
+    VLNota->setText(
+        ToQString(FormatAmount(ParseNumber(total) + ParseNumber(FromQString(VLNota->text())))));
+    ShowItemCount();
+    SayItem(gProd->RowCount(), false);
+    ClearEntry("1");
+    ++ItemCounter;
 }
 
 void OrderEditorPage::A1Click() {

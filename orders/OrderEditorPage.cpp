@@ -241,6 +241,7 @@ void OrderEditorPage::Connect() {
     OnTrigger(ExcluirItem1, [this] { ExcluirItem1Click(); });
     cProd->SetOnExit([this] { RunHandler([this] { cProdExit(); }); });
     Qtd->SetOnExit([this] { RunHandler([this] { QtdExit(); }); });
+    AcceptLists();
 
     // The observations take at most 100 characters: what goes past the limit is dropped from
     // the end of what was just typed or pasted.

@@ -55,6 +55,10 @@ private:
     void LookupProduct();
     void QtdExit();
     void B_LancarClick();
+    // The entry texts of an item appended as a new row, as "OK" enters an item that alters no
+    // row; the backup is left to the caller.
+    void AddItem(const std::string& code, const std::string& description, const std::string& price,
+                 const std::string& quantity, const std::string& total);
     void A1Click();
     void ExcluirItem1Click();
     void B_CancelaClick();
@@ -81,6 +85,16 @@ private:
     // Offers the recoverable backup, if any: the warning box, its rows appended to gProd, and
     // its store chosen (running its check when it is another store).
     void OfferBackup();
+
+    // A list of codes and quantities pasted into cProd or dropped as a file on gProd.
+    void AcceptLists();
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    // When the clipboard holds a list and items can be entered: the list entered; else false.
+    bool PasteList();
+    void DropList(const QString& path);
+    // Each line entered as if typed, after one question; one box then tells how many items went
+    // in and lists the lines that did not. `text` is Windows-1252.
+    void EnterList(const std::string& text, char comma);
 
     Session& session_;
     PageHost& host_;

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QPointer>
+#include <QPushButton>
 #include <exception>
 #include <utility>
 
@@ -13,6 +14,7 @@ namespace torvel {
 namespace {
 
 bool recording = false;
+bool questionAnswer = true;
 std::function<void(QDialog&)> modalHook;
 
 std::vector<RecordedBox>& Recorded() {
@@ -61,6 +63,20 @@ void WarningBox(const QString& text, const QString& caption) {
     ShowBox(caption, text, QMessageBox::Warning);
 }
 
+bool AskYesNo(const QString& text) {
+    if (recording) {
+        Recorded().push_back({kAppTitle, text, QMessageBox::Question});
+        return questionAnswer;
+    }
+    ActivationKeeper keeper;
+    QMessageBox box(QMessageBox::Question, kAppTitle, text, QMessageBox::Yes | QMessageBox::No,
+                    QApplication::activeWindow());
+    box.button(QMessageBox::Yes)->setText(QStringLiteral("Sim"));
+    box.button(QMessageBox::No)->setText(QString::fromUtf8("Não"));
+    box.setDefaultButton(QMessageBox::Yes);
+    return box.exec() == QMessageBox::Yes;
+}
+
 void RunHandler(const std::function<void()>& handler) {
     try {
         handler();
@@ -86,6 +102,9 @@ bool RecordBoxes(bool on) {
 }
 std::vector<RecordedBox>& Boxes() {
     return Recorded();
+}
+bool AnswerQuestions(bool yes) {
+    return std::exchange(questionAnswer, yes);
 }
 std::function<void(QDialog&)> SetModalHook(std::function<void(QDialog&)> hook) {
     return std::exchange(modalHook, std::move(hook));

@@ -25,6 +25,8 @@ void ShowError(const QString& message);
 void ShowMessage(const QString& text);
 // Exclamation box with the given caption and text, OK.
 void WarningBox(const QString& text, const QString& caption);
+// Question box: title "UniTorvel", "Sim" and "Não"; true for "Sim".
+bool AskYesNo(const QString& text);
 
 // Runs a handler of a window; a failure that it lets through goes to the error box.
 void RunHandler(const std::function<void()>& handler);
@@ -38,6 +40,8 @@ namespace testing {
 // Switching empties Boxes().
 bool RecordBoxes(bool on);
 std::vector<RecordedBox>& Boxes();
+// The answer a recorded question gets: true ("Sim", the default) or false ("Não").
+bool AnswerQuestions(bool yes);
 // When set, ExecModal shows the dialog, calls the hook (which drives and closes it) and returns
 // the dialog's result instead of running a nested event loop.
 std::function<void(QDialog&)> SetModalHook(std::function<void(QDialog&)> hook);

@@ -238,6 +238,34 @@ TEST_F(CatalogueFileTest, LookupInPiecesFindsWhatTheWholeFileScanFinds) {
     EXPECT_THROW(LookupInCatalogue("34", "10"), FileError);
 }
 
+// Many codes in one reading answer each as its own lookup would: later records win, another
+// store's record is no match, a repeated code gets the same answer, a matching record without a
+// price stops only its code, a record without a code stops every code still looked for.
+TEST_F(CatalogueFileTest, LookupOfManyCodesAnswersAsOneLookupEach) {
+    std::string filler;
+    while (filler.size() < (1u << 20))
+        filler += "34|9|MARCA|NOME|REF|UN|1.00|2.00\r\n";
+    const std::string text = "34|10|M|PRIMEIRO|R|UN|1.00\r\n35|11|M|OUTRA|R|UN|2.00\r\n" + filler +
+                             "34|10|M|ULTIMO|R|CX|3.00\r\n34|12|M|SEM PRECO|R\r\n"
+                             "34|12|M|DEPOIS|R|UN|4.00\r\n34|13|M|ANTES|R|UN|5.00\r\n"
+                             "34\r\n34|13|M|NUNCA|R|UN|6.00\r\n";
+    ReplaceFileSafely(kCatalogueFileName, text);
+    const std::vector<std::string> codes = {"10", "11", "12", "13", "10", "99", ""};
+    const std::vector<CatalogueLookup> many = LookupManyInCatalogue("34", codes);
+    ASSERT_EQ(many.size(), codes.size());
+    for (size_t i = 0; i < codes.size(); ++i) {
+        const CatalogueLookup one = LookupInCatalogue("34", codes[i]);
+        EXPECT_EQ(many[i].record, one.record) << codes[i];
+        EXPECT_EQ(many[i].missingField, one.missingField) << codes[i];
+    }
+    EXPECT_EQ(many[0].record.at(3), "ULTIMO");
+    EXPECT_EQ(many[2].missingField, 5);
+    EXPECT_EQ(many[3].record.at(3), "ANTES");
+    EXPECT_EQ(many[3].missingField, 1);
+    std::filesystem::remove(kCatalogueFileName);
+    EXPECT_THROW(LookupManyInCatalogue("34", codes), FileError);
+}
+
 TEST(FindLastProduct, ScansLikeTheCodeLookup) {
     struct Case {
         const char* name;

@@ -12,6 +12,9 @@ namespace torvel::test {
 // shown (for a test that closes a real one). Either way the recorded boxes start empty.
 using RecordBoxesGuard = HookGuard<bool, &torvel::testing::RecordBoxes>;
 
+// What a recorded Yes/No question is answered: true for "Sim".
+using QuestionAnswerGuard = HookGuard<bool, &torvel::testing::AnswerQuestions>;
+
 // ExecModal hands the shown dialog to the hook, which drives and closes it.
 using ModalHookGuard = HookGuard<std::function<void(QDialog&)>, &torvel::testing::SetModalHook>;
 
