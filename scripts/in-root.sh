@@ -70,6 +70,7 @@ root=$work/root
 cleanup() {
     local status=$?
     trap - EXIT INT TERM HUP
+    set +e # a process that ends by itself meanwhile is no reason to stop cleaning up
     local pid
     for pid in $(ls /proc | grep -E '^[0-9]+$'); do
         [[ $(readlink "/proc/$pid/root" 2>/dev/null) == "$root"* ]] && kill -KILL "$pid" 2>/dev/null
