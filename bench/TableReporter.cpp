@@ -15,6 +15,23 @@ std::string Format(double value, const std::string& unit) {
     return buffer;
 }
 
+// Whether the run failed (SkipWithError), and why: Google Benchmark 1.8 calls a failure a skip.
+bool Failed(const benchmark::BenchmarkReporter::Run& run) {
+#ifdef TORVEL_BENCHMARK_SKIPPED
+    return run.skipped == benchmark::internal::SkippedWithError;
+#else
+    return run.error_occurred;
+#endif
+}
+
+std::string FailureMessage(const benchmark::BenchmarkReporter::Run& run) {
+#ifdef TORVEL_BENCHMARK_SKIPPED
+    return run.skip_message;
+#else
+    return run.error_message;
+#endif
+}
+
 } // namespace
 
 void TableReporter::ReportRuns(const std::vector<Run>& runs) {
@@ -29,15 +46,15 @@ void TableReporter::ReportRuns(const std::vector<Run>& runs) {
         if (r.median && !median)
             continue;
         r.median = median;
-        r.error = run.error_occurred;
-        r.message = run.error_message;
+        r.error = Failed(run);
+        r.message = FailureMessage(run);
         r.ms = run.GetAdjustedRealTime() * (run.time_unit == benchmark::kMillisecond   ? 1.0
                                             : run.time_unit == benchmark::kMicrosecond ? 1e-3
                                             : run.time_unit == benchmark::kNanosecond  ? 1e-6
                                                                                        : 1e3);
         for (const auto& [name, counter] : run.counters)
             r.counters[name] = counter.value;
-        anyError_ = anyError_ || run.error_occurred;
+        anyError_ = anyError_ || r.error;
     }
     ConsoleReporter::ReportRuns(runs);
 }

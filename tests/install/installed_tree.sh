@@ -43,7 +43,7 @@ cmake --install "$build" --prefix "$prefix" >"$work/install.log" 2>&1 || fail "c
 expected="bin/UniTorvel
 bin/torvel-server
 share/applications/$id.desktop
-share/doc/unitorvel/changelog.gz
+share/doc/unitorvel/changelog.Debian.gz
 share/doc/unitorvel/copyright"
 for size in 128 16 24 256 32 48 64; do
     expected+=$'\n'"share/icons/hicolor/${size}x$size/apps/$id.png"
