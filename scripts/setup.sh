@@ -9,7 +9,7 @@ packages=(
     libboost-dev libicu-dev libsqlite3-dev libssl-dev openssl
     libgtest-dev libgmock-dev libbenchmark-dev
     clang libclang-rt-14-dev clang-format
-    xvfb xauth xdotool x11-utils imagemagick curl
+    xvfb xauth xdotool xclip x11-utils imagemagick curl
     sqlite3
     # the stand-ins for the designs' fonts (controls/Fonts.cpp)
     fonts-dejavu-core fonts-dejavu-extra fonts-liberation2
