@@ -16,7 +16,7 @@ export QT_QPA_PLATFORM=xcb
 unset WAYLAND_DISPLAY QT_QPA_PLATFORMTHEME QT_STYLE_OVERRIDE QT_SCALE_FACTOR
 
 source "$root/tests/support/processes.sh"
-require_tools screenshots Xvfb xdotool import identify
+require_tools screenshots Xvfb xdotool xclip import identify
 
 start_work shots
 mkdir -p "$out" "$work/app"
@@ -84,8 +84,26 @@ settle
 xdotool type --delay 20 "Entregar pela manha"
 shot "$main" observations
 
+# Esc, then a list pasted into the product code, one of its codes unknown: the answer box.
+xdotool key Escape
+settle
+printf '1002\t2\r\n1004\t1,5\r\n99999\t1\r\n1005\t3\r\n' |
+    xclip -selection clipboard -quiet >/dev/null 2>&1 &
+clip_pid=$!
+poll 10 "the list on the clipboard" eval '[[ -n "$(xclip -selection clipboard -o 2>/dev/null)" ]]'
+xdotool key ctrl+v
+poll 10 "the question" eval 'box=$(visible "^UniTorvel$") && [[ -n "$box" ]]'
+poll 10 "the question to take the focus" has_focus "$box"
+question=$box
+xdotool key Return
+poll 10 "the answer" eval 'box=$(visible "^UniTorvel$") && [[ -n "$box" && "$box" != "$question" ]]'
+poll 10 "the answer to take the focus" has_focus "$box"
+shot "$box" list-answer
+xdotool key Return
+kill "$clip_pid" 2>/dev/null || true
+
 # Each picture shows a window, not an empty area.
-for name in order-list order-editor product-search observations; do
+for name in order-list order-editor product-search observations list-answer; do
     colours=$(identify -format '%k' "$out/$name.png")
     ((colours > 50)) || fail "$name.png has only $colours colours"
 done

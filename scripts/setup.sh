@@ -11,7 +11,7 @@ packages=(
     libboost-dev libicu-dev libsqlite3-dev libssl-dev openssl
     libgtest-dev libgmock-dev libbenchmark-dev
     clang libclang-rt-dev clang-format
-    xvfb xauth xdotool x11-utils imagemagick curl tinyproxy
+    xvfb xauth xdotool xclip x11-utils imagemagick curl tinyproxy
     sqlite3
     orca speech-dispatcher at-spi2-core dbus bsdutils
     fonts-dejavu-core fonts-dejavu-extra

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Killed at any moment, nothing lost: the real program on a bare X server against torvel-server,
-# ended with SIGKILL again and again at a seeded random moment of one of three activities:
+# ended with SIGKILL again and again at a seeded random moment of one of four activities:
 #
 #   item       an item entered with "OK" (the backup file being written)
+#   list       a list of items pasted into the product code and confirmed (one backup write)
 #   send       an order being sent (the order file written, the upload in flight, the list reload)
 #   catalogue  the start-up's store check and catalogue download (Itens.Txt being written)
 #
@@ -25,7 +26,7 @@ export QT_QPA_PLATFORM=xcb
 unset WAYLAND_DISPLAY QT_QPA_PLATFORMTHEME QT_STYLE_OVERRIDE
 
 source "$(dirname "$0")/../support/processes.sh"
-require_tools kill_test Xvfb xdotool xwininfo curl
+require_tools kill_test Xvfb xdotool xwininfo xclip curl
 
 start_work kill
 dir=$work/install
@@ -98,7 +99,7 @@ cp "$work/catalogue" "$dir/Itens.Txt"
 pending=$(temporaries)
 
 declare -A count
-for m in item send catalogue; do count[$m]=0 count[$m-former]=0 count[$m-new]=0; done
+for m in item list send catalogue; do count[$m]=0 count[$m-former]=0 count[$m-new]=0; done
 count[leftover]=0 count[cleaned]=0 count[stored]=0 count[offered]=0
 
 # The program runs outside the script's jobs (its parent is gone at once), so that a kill is not
@@ -155,6 +156,19 @@ enter_item() { # types the item and clicks "OK" with Enter
     [[ "${1:-}" == kill ]] && kill_after $((RANDOM % 12))
     xdotool key Return
 }
+# A list of the same item, pasted into the product code and confirmed with Enter on the question.
+list_lines=40
+for ((k = 0; k < list_lines; k++)); do printf '%s\t2\r\n' "$code"; done >"$work/list"
+paste_list() {
+    xclip -selection clipboard -quiet <"$work/list" >/dev/null 2>&1 &
+    clip_pid=$!
+    poll 10 "the list on the clipboard" eval '[[ -n "$(xclip -selection clipboard -o 2>/dev/null)" ]]'
+    xdotool key ctrl+v
+    poll 10 "the question" eval 'box=$(visible "^UniTorvel$") && [[ -n "$box" ]]'
+    poll 10 "the question to take the focus" has_focus "$box"
+    kill_after $((RANDOM % 30))
+    xdotool key Return
+}
 # kill_after <ms>: the program is killed that long after now, while the script goes on; the delay
 # runs from before the key or click that starts the activity, so that some kills come before it.
 kill_after() {
@@ -184,10 +198,11 @@ echo "kill_test: $kills kills, seed $seed, a start takes ${start_ms} ms"
 RANDOM=$seed
 began=$SECONDS
 for ((cycle = 1; cycle <= kills; cycle++)); do
-    case $((RANDOM % 4)) in
+    case $((RANDOM % 5)) in
     0 | 1) moment=item ;;
     2) moment=send ;;
     3) moment=catalogue ;;
+    4) moment=list ;;
     esac
     count[$moment]=$((count[$moment] + 1))
     case $moment in
@@ -203,6 +218,26 @@ for ((cycle = 1; cycle <= kills; cycle++)); do
             count[item-former]=$((count[item-former] + 1))
         elif check_backup_is "${new[@]}"; then
             count[item-new]=$((count[item-new] + 1))
+            backup=("${new[@]}")
+        else
+            fail "GProd_0.Txt holds $(od -c "$dir/GProd_0.Txt" 2>&1 | head -20)"
+        fi
+        ;;
+    list)
+        start_program
+        wait_main_window
+        new_order
+        restored
+        paste_list
+        kill_program
+        kill "$clip_pid" 2>/dev/null || true
+        wait "$clip_pid" 2>/dev/null || true
+        new=("${restored_lines[@]}")
+        for ((k = 1; k <= list_lines; k++)); do new+=("$((${#backup[@]} + k))|$item_cells"); done
+        if check_backup_is "${backup[@]}"; then
+            count[list-former]=$((count[list-former] + 1))
+        elif check_backup_is "${new[@]}"; then
+            count[list-new]=$((count[list-new] + 1))
             backup=("${new[@]}")
         else
             fail "GProd_0.Txt holds $(od -c "$dir/GProd_0.Txt" 2>&1 | head -20)"
@@ -287,7 +322,7 @@ wait_main_window
 new_order
 kill_program
 
-for m in item send catalogue; do
+for m in item list send catalogue; do
     echo "kill_test: $m: ${count[$m]} kills, the file found former ${count[$m-former]}," \
         "new ${count[$m-new]}"
 done
