@@ -37,7 +37,7 @@ public:
     // without checking its certificate.
     void SetCertificatesFile(std::string pemFile);
 
-    // Called about every 20 ms while a request waits on the network, on the calling thread,
+    // Called about every 5 ms while a request waits on the network, on the calling thread,
     // so the window can repaint; it must not process user input. A request started from
     // inside the hook fails at once with kBusyText. An exception from the hook aborts the
     // request (the connection is closed) and propagates to the caller.

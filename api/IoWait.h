@@ -1,6 +1,6 @@
 // Runs one asynchronous network operation at a time to its end on the calling thread, within a
-// deadline, handing the thread to a wait hook about every 20 ms so that a window can repaint;
-// and the guard that lets one request run at a time.
+// deadline, handing the thread to a wait hook about every 5 ms so that the windows repaint and
+// answer; and the guard that lets one request run at a time.
 #pragma once
 
 #include <boost/asio/error.hpp>
@@ -67,8 +67,10 @@ public:
     }
 
 private:
-    // How long the io_context runs before the wait hook gets the thread back.
-    static constexpr auto kSlice = std::chrono::milliseconds(20);
+    // How long the io_context runs before the wait hook gets the thread back. A screen reader's
+    // questions about the wait window are answered from the hook, each one waiting for it, and
+    // it asks dozens before it speaks: at 20 ms it fell a second behind and spoke nothing.
+    static constexpr auto kSlice = std::chrono::milliseconds(5);
 
     // Runs the io_context until one handler has run; false when nothing is left to run.
     bool RunOne() {

@@ -11,8 +11,9 @@ TFStatus::TFStatus(QWidget* owner)
     : QWidget(owner, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
                          Qt::WindowDoesNotAcceptFocus),
       owner_(owner), previous_(QApplication::activeWindow()) {
-    // A screen reader announces the window by what it says, as soon as it appears.
-    torvel::SetAccessibleRole(this, QAccessible::AlertMessage);
+    // A notification: screen readers speak one by what it says as soon as it is shown, without
+    // the focus going there (an alert is only read when it takes the focus, which this never does).
+    torvel::SetAccessibleRole(this, QAccessible::Notification);
     setObjectName("FStatus");
     setAttribute(Qt::WA_ShowWithoutActivating);
     setFixedSize(540, 34);
@@ -32,11 +33,6 @@ TFStatus::TFStatus(QWidget* owner)
 void TFStatus::SetText(const QString& text) {
     LStatus->setText(text);
     setAccessibleName(text);
-}
-
-void TFStatus::showEvent(QShowEvent* event) {
-    QWidget::showEvent(event);
-    torvel::AnnounceAlert(this);
 }
 
 QString TFStatus::Text() const {

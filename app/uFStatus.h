@@ -19,9 +19,6 @@ public:
 
     QLabel* LStatus = nullptr;
 
-protected:
-    void showEvent(QShowEvent* event) override;
-
 private:
     QWidget* owner_;
     QPointer<QWidget> previous_;

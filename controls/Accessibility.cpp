@@ -34,11 +34,6 @@ void SetAccessibleRole(QWidget* widget, QAccessible::Role role) {
     widget->setProperty(kRoleProperty, int(role));
 }
 
-void AnnounceAlert(QWidget* widget) {
-    QAccessibleEvent event(widget, QAccessible::Alert);
-    QAccessible::updateAccessibility(&event);
-}
-
 void SayOnFocus(QWidget* field, const QString& sentence) {
     field->setAccessibleDescription(sentence);
 }

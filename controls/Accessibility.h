@@ -1,6 +1,6 @@
 // What assistive technology is told about widgets whose class alone says too little: the main
-// window is a window, the wait window an alert, a field tells what the entry it holds has just
-// done, and a focus taken back inside a focus change is reported where it ends.
+// window is a window, the wait window a notification, a field tells what the entry it holds has
+// just done, and a focus taken back inside a focus change is reported where it ends.
 #pragma once
 
 #include <QAccessible>
@@ -13,9 +13,6 @@ namespace torvel {
 // Screen readers see `widget` with this role. Set it first, before any other accessible
 // property: the interface Qt makes on the first change is kept for the widget's life.
 void SetAccessibleRole(QWidget* widget, QAccessible::Role role);
-
-// Tells assistive technology that `widget` (an alert) has just appeared, so that it is read out.
-void AnnounceAlert(QWidget* widget);
 
 // What a field says with its name when the focus comes to it (its accessible description): set
 // it before the focus moves there, and the reader speaks it with the field. Empty says nothing.

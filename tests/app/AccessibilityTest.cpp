@@ -46,11 +46,11 @@ TEST_F(Accessibility, ReadersHearWhatTheWindowsShow) {
     EXPECT_EQ(Name(Ui().B_Novo), "Novo Pedido.");
     EXPECT_EQ(Name(Ui().cProd), "Item");
 
-    // The wait window is an alert named by its text while it is shown.
+    // The wait window is a notification named by its text while it is shown.
     window->SetWaitMessage("Aguarde sincronizando...");
     TFStatus* wait = WaitWindow();
     ASSERT_NE(wait, nullptr);
-    EXPECT_EQ(Iface(wait)->role(), QAccessible::AlertMessage);
+    EXPECT_EQ(Iface(wait)->role(), QAccessible::Notification);
     EXPECT_EQ(Name(wait), "Aguarde sincronizando...");
     window->SetWaitMessage("");
 

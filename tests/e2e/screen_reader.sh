@@ -31,7 +31,7 @@ for tool in orca speech-dispatcher dbus-daemon; do
     command -v "$tool" >/dev/null || skip "$tool is not installed (scripts/setup.sh installs it)"
 done
 [[ -x /usr/libexec/at-spi-bus-launcher ]] || skip "at-spi2-core is not installed"
-require_tools screen_reader Xvfb xdotool script iconv mkfifo
+require_tools screen_reader Xvfb xdotool script iconv mkfifo python3
 
 start_work orca
 orca_log=$work/orca-debug.log mark=0
@@ -98,7 +98,8 @@ mkfifo "$work/orca-input"
 script -qfec "exec orca --replace -u '$work/orca-prefs' --debug-file /dev/tty" "$orca_log" \
     <>"$work/orca-input" >"$work/orca.log" 2>&1 &
 orca_pid=$!
-trap 'stop_process "$orca_pid"; stop_process "$speechd_pid"; stop_started; stop_process "$dbus_pid"; chmod -R u+w "$work" 2>/dev/null || true; rm -rf "$work"' EXIT
+forwarder_pid=
+trap 'stop_process "$forwarder_pid"; stop_process "$orca_pid"; stop_process "$speechd_pid"; stop_started; stop_process "$dbus_pid"; chmod -R u+w "$work" 2>/dev/null || true; rm -rf "$work"' EXIT
 for ((i = 0; i < 200; i++)); do
     alive "$orca_pid" || skip "orca ended at start: $(tail -3 "$orca_log")"
     grep -qs "SPEECH OUTPUT" "$orca_log" && break
@@ -136,9 +137,11 @@ start_program() {
     (cd "$dir" && QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 exec ./UniTorvel >"$work/$1" 2>&1) &
     app_pid=$!
 }
+# config <store> [address]: the program's settings, the order server at the address (its own by
+# default).
 config() {
     printf '[CONFIGURACAO]\r\nCRF=12.345.678/0001-95\r\nIDS=%s\r\nSERVIDOR=http://%s\r\n' "$1" \
-        "$address" >"$dir/Config.Ini"
+        "${2:-$address}" >"$dir/Config.Ini"
 }
 
 next_step "a store the server refuses: the box is read with its text"
@@ -154,11 +157,22 @@ stop_process "$app_pid"
 app_pid=
 
 next_step "store 34: the window"
-config "34 - TORVEL CDC BELVO"
+# The program reaches the server through a forwarder that can turn the network slow.
+python3 "$(dirname "$0")/../support/slow_forwarder.py" "$address" 3 >"$work/forwarder.out" \
+    2>"$work/forwarder.log" &
+forwarder_pid=$!
+poll 10 "the slow forwarder" grep -qs '^[0-9]' "$work/forwarder.out"
+config "34 - TORVEL CDC BELVO" "127.0.0.1:$(head -1 "$work/forwarder.out")"
 start_program order.log
-poll 30 "the main window" eval 'main=$(visible "^Pedidos Torvel") && [[ -n "$main" ]]'
+poll 60 "the main window" eval 'main=$(visible "^Pedidos Torvel") && [[ -n "$main" ]]'
 xdotool windowfocus "$main"
 hear "Pedidos Torvel frame"
+
+next_step "Listar over a slow network: the wait window is heard while the list comes"
+# Each request is held for three seconds from now on, time enough for the reader to speak.
+kill -USR1 "$forwarder_pid"
+xdotool mousemove --window "$main" 460 105 click 1 # " Listar"
+hear "Aguarde sincronizando..."
 
 # A product's catalogue fields as Orca reads them (UTF-8), and its price with a comma.
 product() { grep -a "^34|$1|" "$dir/Itens.Txt" | tr -d '\r' | iconv -f WINDOWS-1252 -t UTF-8; }
