@@ -131,12 +131,13 @@ void OrderEditorPage::LookupProduct() {
 void OrderEditorPage::QtdExit() {
     if (Descricao->text().isEmpty())
         cProd->setFocus();
-    double quantity = Qtd->Value();
-    if (quantity < 0.01) {
+    vTotal->setText(ToQString(LineTotal(EnteredQuantity(), FromQString(vUnit->text()))));
+}
+
+double OrderEditorPage::EnteredQuantity() {
+    if (Qtd->Value() < 0.01)
         Qtd->SetValue(1);
-        quantity = Qtd->Value();
-    }
-    vTotal->setText(ToQString(LineTotal(quantity, FromQString(vUnit->text()))));
+    return Qtd->Value();
 }
 
 void OrderEditorPage::B_LancarClick() {

@@ -54,6 +54,8 @@ private:
     void cProdExit();
     void LookupProduct();
     void QtdExit();
+    // Qtd's value, a quantity below 0,01 having become 1 in the field first.
+    double EnteredQuantity();
     void B_LancarClick();
     // The entry texts of an item appended as a new row, as "OK" enters an item that alters no
     // row; the backup is left to the caller.

@@ -166,11 +166,7 @@ void OrderEditorPage::EnterList(const std::string& text, char comma) {
         // The entry line as the lookup and the quantity's exit leave it.
         const std::string price = CommaDecimal(product[6]);
         Qtd->SetText(line.quantity);
-        double quantity = Qtd->Value();
-        if (quantity < 0.01) {
-            Qtd->SetValue(1);
-            quantity = Qtd->Value();
-        }
+        const double quantity = EnteredQuantity();
         AddItem(line.code, FromQString(ToQString(product[3])), price, Qtd->Text(),
                 LineTotal(quantity, price));
         ++entered;
