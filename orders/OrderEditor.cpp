@@ -16,6 +16,7 @@
 #include "util/Errors.h"
 #include "util/Numbers.h"
 
+#include <QApplication>
 #include <QFrame>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -207,8 +208,12 @@ void OrderEditorPage::ExcluirItem1Click() {
     RecomputeOrderTotal();
     ItemCounter = gProd->RowCount() + 1;
     ShowItemCount();
-    SayWhileFocused(gProd, ToQString(SpokenDeletion(row, FromQString(Itens->text()),
-                                                    FromQString(VLNota->text()))));
+    // Said where the focus is: on the list when the menu came from the keyboard, on the field
+    // that keeps it when it came from a click of the right button.
+    QWidget* focused = QApplication::focusWidget();
+    SayWhileFocused(
+        focused && isAncestorOf(focused) ? focused : gProd,
+        ToQString(SpokenDeletion(row, FromQString(Itens->text()), FromQString(VLNota->text()))));
 }
 
 void OrderEditorPage::B_CancelaClick() {
