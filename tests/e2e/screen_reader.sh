@@ -203,7 +203,7 @@ item=$(product 1002)
 price=$(comma "$(field "$item" 7)")
 type_text 1002
 key Return
-# Orca 43 says "Qtd text." first; Orca 48 the selected quantity only.
+# The field comes first ("Qtd text."), but Orca 48 leaves it out when it lags behind the keys.
 hear "$(field "$item" 4), $(field "$item" 6), $price"
 
 next_step "quantity 3, Enter"
