@@ -258,6 +258,19 @@ void WriteCatalogue(std::string_view body) {
     file.Commit();
 }
 
+namespace {
+
+// The first field that the editor reads from a matching record (description, unit, price) and
+// this record lacks, or -1 when it has them all.
+int MissingLookupField(const CatalogueRecord& record) {
+    for (int needed : {3, 5, 6})
+        if (record.size() <= size_t(needed))
+            return needed;
+    return -1;
+}
+
+} // namespace
+
 ProductMatch FindLastProduct(const CatalogueRecords& records, std::string_view store,
                              std::string_view code) {
     ProductMatch result;
@@ -269,12 +282,9 @@ ProductMatch FindLastProduct(const CatalogueRecords& records, std::string_view s
         }
         if (record[1] != code || record[0] != store)
             continue;
-        for (int needed : {3, 5, 6}) {
-            if (record.size() <= size_t(needed)) {
-                result.missingField = needed;
-                return result;
-            }
-        }
+        result.missingField = MissingLookupField(record);
+        if (result.missingField >= 0)
+            return result;
         result.record = std::ptrdiff_t(i);
     }
     return result;
@@ -358,10 +368,7 @@ std::vector<CatalogueLookup> LookupManyInCatalogue(std::string_view store,
             const auto found = wanted.find(record[1]);
             if (found == wanted.end() || record[0] != store)
                 continue;
-            int missing = -1;
-            for (int needed : {3, 5, 6})
-                if (missing < 0 && record.size() <= size_t(needed))
-                    missing = needed;
+            const int missing = MissingLookupField(record);
             if (missing >= 0) {
                 settle(found->second, [missing](CatalogueLookup& r) { r.missingField = missing; });
                 wanted.erase(found);
