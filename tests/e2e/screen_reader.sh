@@ -127,6 +127,10 @@ next_step() {
     mark=$(grep -ac "SPEECH OUTPUT: '" "$orca_log" || true)
     step "$@"
 }
+# hear_field <name>: waits until Orca has named a field that took the focus, as one utterance:
+# "Item text." to Orca 43; Orca 48 may leave the role or the stop out when it lags.
+field_named() { spoken | grep -qxE "$1( text)?\.?"; }
+hear_field() { poll 20 "Orca to name the field $1" field_named "$1"; }
 not_heard() { ! said "$1" || fail "Orca said \"$1\": $(spoken | tr '\n' '|')"; }
 
 visible() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1; }
@@ -195,7 +199,7 @@ comma() { tr . , <<<"$1"; }
 
 next_step "Novo Pedido"
 xdotool mousemove --window "$main" 299 542 click 1 # " Novo Pedido."
-hear "Item text"
+hear_field Item
 
 next_step "code 1002, Enter: the lookup is heard with the quantity"
 item=$(product 1002)
@@ -224,10 +228,10 @@ poll 20 "the sentence to reach speech-dispatcher's module" \
 
 next_step "F4: the observations say their limit"
 key F4
-hear "Observações text"
+hear_field Observações
 hear "Limite de 100 caracteres"
 key Escape
-hear "Item text"
+hear_field Item
 
 if $announcements; then
     next_step "code 99999, Enter: not found, announced"
@@ -249,7 +253,7 @@ next_step "F3: the search window, its typing panel and its rows"
 key F3
 hear "Busca de Produtos dialog"
 type_text A
-hear "DESCRICAO text"
+hear_field DESCRICAO
 type_text RROZ
 key Return
 # The list takes the focus: "table with" its size to Orca 43, its first row's cells to Orca 48.
@@ -269,7 +273,7 @@ row_heard() {
 poll 20 "Orca to read a row with its name, brand and price" row_heard
 key Escape
 hear "Pedidos Torvel" # "frame" too to Orca 43
-hear "Item text"
+hear_field Item
 
 next_step "Excluir Item on the only row, from its menu: the deletion and the empty order"
 xdotool mousemove --window "$main" 200 198 click 3 # the menu of the first row of the items
