@@ -31,13 +31,8 @@ base=$cache/$release
 archives=$cache/$release-apt
 outside=$checkout/build-$release
 
-# The mirrors of this machine's apt sources (one-line or deb822), Debian's own when none is found.
-sources=$(cat /etc/apt/sources.list /etc/apt/sources.list.d/*.list /etc/apt/sources.list.d/*.sources \
-    2>/dev/null | grep -vE '^[[:space:]]*#' || true)
-mirror=$(grep -oE 'https?://[^[:space:]]+/debian/?([[:space:]]|$)' <<<"$sources" | head -n1 | tr -d '[:space:]' || true)
-security=$(grep -oE 'https?://[^[:space:]]+/debian-security/?' <<<"$sources" | head -n1 || true)
-mirror=${mirror:-http://deb.debian.org/debian}
-security=${security:-http://deb.debian.org/debian-security}
+. "$checkout/scripts/apt-helpers.sh"
+debian_mirrors
 
 mkdir -p "$cache" "$archives"
 if [[ ! -f $base/.complete ]]; then

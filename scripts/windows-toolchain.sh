@@ -33,31 +33,15 @@ packages=(
     cmake ninja-build make perl python3 pkg-config
     qt6-base-dev qt6-base-dev-tools googletest libboost-dev
 )
-missing=()
-for p in "${packages[@]}"; do
-    [[ $(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true) == "install ok installed" ]] || missing+=("$p")
-done
-if [[ ${#missing[@]} -gt 0 ]]; then
-    say "installing ${missing[*]}"
-    sudo=""
-    [[ $(id -u) -eq 0 ]] || sudo="sudo"
-    export DEBIAN_FRONTEND=noninteractive
-    $sudo apt-get update -qq
-    $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-fi
+. "$checkout/scripts/apt-helpers.sh"
+install_missing windows-toolchain "${packages[@]}"
 mkdir -p "$prefix" "$src" "$work"
 
 # The source packages, through an apt directory of our own whose deb-src lines are the mirrors of
 # this machine's apt sources, so that the machine's apt setup is left as it is.
 fetch_sources() {
     local apt=$cache/apt
-    local sources mirror security
-    sources=$(cat /etc/apt/sources.list /etc/apt/sources.list.d/*.list /etc/apt/sources.list.d/*.sources \
-        2>/dev/null | grep -vE '^[[:space:]]*#' || true)
-    mirror=$(grep -oE 'https?://[^[:space:]]+/debian/?([[:space:]]|$)' <<<"$sources" | head -n1 | tr -d '[:space:]' || true)
-    security=$(grep -oE 'https?://[^[:space:]]+/debian-security/?' <<<"$sources" | head -n1 || true)
-    mirror=${mirror:-http://deb.debian.org/debian}
-    security=${security:-http://deb.debian.org/debian-security}
+    debian_mirrors
     mkdir -p "$apt/sources.list.d" "$apt/lists/partial" "$apt/cache/archives/partial"
     printf 'Types: deb-src\nURIs: %s\nSuites: %s %s-updates\nComponents: main\nSigned-By: %s\n\nTypes: deb-src\nURIs: %s\nSuites: %s-security\nComponents: main\nSigned-By: %s\n' \
         "${mirror%/}" "$release" "$release" /usr/share/keyrings/debian-archive-keyring.gpg \
@@ -94,6 +78,29 @@ unpack() {
     fi
     unpacked=$dir
 }
+# step NAME COMMAND...: runs COMMAND with its output added to $work/NAME.log; on a failure shows the
+# log's end and stops.
+step() {
+    local log=$work/$1.log
+    shift
+    "$@" >>"$log" 2>&1 || {
+        tail -n 40 "$log" >&2
+        echo "windows-toolchain: failed; the whole log is $log" >&2
+        exit 1
+    }
+}
+# cmake_part NAME SOURCE CONFIGURE-OPTION...: a CMake project for Windows, built and installed.
+cmake_part() {
+    local name=$1 source=$2
+    shift 2
+    rm -rf "$work/$name" "$work/$name.log"
+    step "$name" cmake -S "$source" -B "$work/$name" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DTORVEL_MINGW_PREFIX="$prefix" \
+        -DCMAKE_INSTALL_PREFIX="$prefix" "$@"
+    step "$name" cmake --build "$work/$name" -j"$jobs"
+    step "$name" cmake --install "$work/$name"
+    rm -rf "$work/$name"
+}
 # The upstream version of an installed package: 6.4.2 of 6.4.2+dfsg-10.
 upstream() { dpkg-query -W -f='${Version}' "$1" | sed -E 's/^[0-9]+://; s/[-+~].*$//'; }
 
@@ -101,16 +108,11 @@ upstream() { dpkg-query -W -f='${Version}' "$1" | sed -E 's/^[0-9]+://; s/[-+~].
 if [[ ! -f $cache/.openssl ]]; then
     unpack openssl
     say "building OpenSSL"
-    rm -rf "$work/openssl" && cp -a "$unpacked" "$work/openssl"
-    (cd "$work/openssl" &&
-        ./Configure mingw64 shared no-tests --prefix="$prefix" --libdir=lib \
-            CC=$triple-gcc-posix AR=$triple-ar RANLIB=$triple-ranlib RC=$triple-windres \
-            >"$work/openssl.log" 2>&1 &&
-        make -j"$jobs" build_libs >>"$work/openssl.log" 2>&1 &&
-        make install_dev install_runtime_libs >>"$work/openssl.log" 2>&1) || {
-        tail -n 30 "$work/openssl.log" >&2
-        exit 1
-    }
+    rm -rf "$work/openssl" "$work/openssl.log" && cp -a "$unpacked" "$work/openssl"
+    step openssl env -C "$work/openssl" ./Configure mingw64 shared no-tests --prefix="$prefix" \
+        --libdir=lib CC=$triple-gcc-posix AR=$triple-ar RANLIB=$triple-ranlib RC=$triple-windres
+    step openssl make -C "$work/openssl" -j"$jobs" build_libs
+    step openssl make -C "$work/openssl" install_dev install_runtime_libs
     rm -rf "$work/openssl"
     touch "$cache/.openssl"
 fi
@@ -120,19 +122,16 @@ if [[ ! -f $cache/.icu ]]; then
     unpack icu
     icusrc=$unpacked/source
     say "building ICU (native tools, then for Windows)"
-    rm -rf "$work/icu-native" "$work/icu-windows"
+    rm -rf "$work/icu-native" "$work/icu-windows" "$work/icu.log"
     mkdir -p "$work/icu-native" "$work/icu-windows"
     common=(--disable-tests --disable-samples --disable-extras --disable-icuio --disable-layoutex)
-    (cd "$work/icu-native" && "$icusrc/configure" "${common[@]}" >"$work/icu.log" 2>&1 &&
-        make -j"$jobs" >>"$work/icu.log" 2>&1 &&
-        cd "$work/icu-windows" &&
-        "$icusrc/configure" --host=$triple --with-cross-build="$work/icu-native" --prefix="$prefix" \
-            "${common[@]}" --disable-tools CC=$triple-gcc-posix CXX=$triple-g++-posix \
-            >>"$work/icu.log" 2>&1 &&
-        make -j"$jobs" >>"$work/icu.log" 2>&1 && make install >>"$work/icu.log" 2>&1) || {
-        tail -n 30 "$work/icu.log" >&2
-        exit 1
-    }
+    step icu env -C "$work/icu-native" "$icusrc/configure" "${common[@]}"
+    step icu make -C "$work/icu-native" -j"$jobs"
+    step icu env -C "$work/icu-windows" "$icusrc/configure" --host=$triple \
+        --with-cross-build="$work/icu-native" --prefix="$prefix" "${common[@]}" --disable-tools \
+        CC=$triple-gcc-posix CXX=$triple-g++-posix
+    step icu make -C "$work/icu-windows" -j"$jobs"
+    step icu make -C "$work/icu-windows" install
     rm -rf "$work/icu-native" "$work/icu-windows"
     touch "$cache/.icu"
 fi
@@ -140,16 +139,7 @@ fi
 # GoogleTest and GoogleMock, static, as Debian ships their source.
 if [[ ! -f $cache/.googletest ]]; then
     say "building GoogleTest"
-    rm -rf "$work/googletest"
-    cmake -S /usr/src/googletest -B "$work/googletest" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-        -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DTORVEL_MINGW_PREFIX="$prefix" \
-        -DCMAKE_INSTALL_PREFIX="$prefix" >"$work/googletest.log" 2>&1 &&
-        cmake --build "$work/googletest" -j"$jobs" >>"$work/googletest.log" 2>&1 &&
-        cmake --install "$work/googletest" >>"$work/googletest.log" 2>&1 || {
-        tail -n 30 "$work/googletest.log" >&2
-        exit 1
-    }
-    rm -rf "$work/googletest"
+    cmake_part googletest /usr/src/googletest
     touch "$cache/.googletest"
 fi
 
@@ -167,12 +157,11 @@ fi
 
 # qtbase: Core, Gui, Widgets, PrintSupport and Test, the windows and offscreen platforms and the
 # windowsvista style. Debian's source lacks src/3rdparty/wintab (so no tablet events, which the
-# program does not use); without OpenGL, dynamic GL goes too.
+# program does not use); without OpenGL, dynamic GL goes too. The toolchain file names the host tools.
 if [[ ! -f $cache/.qtbase ]]; then
     unpack qt6-base
     # moc and uic of another version write code this Qt cannot build.
-    built=$(grep -oE '^ *VERSION [0-9.]+' "$unpacked/.cmake.conf" 2>/dev/null | grep -oE '[0-9.]+' ||
-        sed -nE 's/^set\(QT_REPO_MODULE_VERSION "([0-9.]+)"\)/\1/p' "$unpacked/.cmake.conf")
+    built=$(sed -nE 's/^set\(QT_REPO_MODULE_VERSION "([0-9.]+)"\)/\1/p' "$unpacked/.cmake.conf")
     host=$(upstream qt6-base-dev)
     [[ $built == "$host" ]] || {
         echo "windows-toolchain: the source of qtbase is $built but the host tools are $host;" \
@@ -180,21 +169,10 @@ if [[ ! -f $cache/.qtbase ]]; then
         exit 1
     }
     say "building qtbase (about half an hour on 2 cores)"
-    cmake -S "$unpacked" -B "$work/qtbase" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-        -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DTORVEL_MINGW_PREFIX="$prefix" \
-        -DCMAKE_INSTALL_PREFIX="$prefix" \
-        -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
-        -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF \
+    cmake_part qtbase "$unpacked" -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF \
         -DFEATURE_sql=OFF -DFEATURE_network=OFF -DFEATURE_opengl=OFF -DFEATURE_dynamicgl=OFF \
         -DFEATURE_dbus=OFF -DFEATURE_concurrent=OFF -DFEATURE_xml=OFF -DFEATURE_tabletevent=OFF \
-        -DFEATURE_icu=OFF -DFEATURE_printsupport=ON -DFEATURE_testlib=ON \
-        >"$work/qtbase.log" 2>&1 &&
-        cmake --build "$work/qtbase" -j"$jobs" >>"$work/qtbase.log" 2>&1 &&
-        cmake --install "$work/qtbase" >>"$work/qtbase.log" 2>&1 || {
-        tail -n 40 "$work/qtbase.log" >&2
-        exit 1
-    }
-    rm -rf "$work/qtbase"
+        -DFEATURE_icu=OFF -DFEATURE_printsupport=ON -DFEATURE_testlib=ON
     touch "$cache/.qtbase"
 fi
 
